@@ -1,0 +1,34 @@
+#include "settings/Settings.h"
+#include "startup/Init.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <exception>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Quillmere"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("quillmere.org"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
+
+    QApplication app(argc, argv);
+    try {
+        Model::Settings::instance()->init();
+        UI::init();
+
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Quillmere"));
+        window.resize(1280, 800);
+        window.show();
+        const int code = app.exec();
+        UI::shutdown();
+        return code;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << std::endl;
+    } catch (...) {
+        std::cerr << "Unknown exception" << std::endl;
+    }
+    return -1;
+}

@@ -1,0 +1,1 @@
+#include "settings/ExportSettings.h"
