@@ -1,0 +1,26 @@
+#pragma once
+
+#include "tools/Tool.h"
+
+namespace Model {
+
+// A tool with one cursor of its own, shown while the tool is usable; in the
+// other states it shows the state's cursor.
+class FixedCursorTool : public Tool
+{
+    Q_OBJECT
+
+public:
+    FixedCursorTool(Tool::Type type, QObject* parent = nullptr);
+    ~FixedCursorTool() override;
+
+    Tool* clone() const override;
+    QCursor cursor() const override;
+
+protected:
+    void copyCursorFrom(const FixedCursorTool& other);
+
+    QCursor m_cursor;
+};
+
+} // namespace Model
