@@ -1,0 +1,114 @@
+#pragma once
+
+#include "tools/Tool.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QOpenGLFunctions>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QTransform>
+
+#include <memory>
+
+namespace Model {
+
+// Rasterises stroke geometry into 8-bit coverage images with OpenGL. It owns
+// the only OpenGL context of the program, which stays current on an
+// off-screen surface for the life of the process; use it on the GUI thread
+// only. Segments hand it their triangles as three flat float lists per
+// vertex: positions (x, y, tangent x, tangent y), colours (opacity, radius)
+// and types (side code, second tangent x, second tangent y). Overlapping
+// triangles of one call combine by their maximum, never by their sum.
+class OffscreenRenderer : public QObject, protected QOpenGLFunctions
+{
+    Q_OBJECT
+
+public:
+    // Ways for tests to reach failure paths that working hardware never takes.
+    // Set them before initialize() or resizeFBOs(); the defaults change nothing.
+    struct TestHooks
+    {
+        // Frame buffers larger than this in either direction fail to be made.
+        QSize maximumFramebufferSize;
+        // Multisampled frame buffers fail to be made.
+        bool multisamplingUnavailable = false;
+        // Behave as if the context lacked GL_ARB_texture_non_power_of_two.
+        bool noNonPowerOfTwoTextures = false;
+        // Behave as if 1D textures were not supported.
+        bool no1DTextures = false;
+        // Shader source files to use instead of the shipped ones.
+        QString vertexShaderFile;
+        QString fragmentShaderFile;
+    };
+
+    // Number of softness curves: pencil, marker, brush, then the kneaded,
+    // rubber and vinyl erasers.
+    static constexpr int CurveCount = 6;
+    // Multisampling of the drawing buffer.
+    static constexpr int Samples = 4;
+
+    static OffscreenRenderer* instance();
+    ~OffscreenRenderer() override;
+
+    // Creates the context, textures and shader program and makes frame
+    // buffers of the given size. Returns false, with a warning logged, when
+    // any of them cannot be made: a renderer that failed draws nothing. A
+    // later call starts again from scratch.
+    bool initialize(const QSize& size);
+    bool isInitialized() const;
+
+    // Replaces both frame buffers. Sizes that cannot be made are halved until
+    // they can, down to 1 x 1, first with multisampling and then without;
+    // returns false with a warning when even that fails. A size with a
+    // negative dimension is ignored (false, buffers kept).
+    bool resizeFBOs(const QSize& size);
+    // The drawing buffer's size, or (-1, -1) when there is none.
+    QSize currentFBOSize() const;
+    // Samples per pixel of the drawing buffer, 0 without multisampling or
+    // without a buffer.
+    int currentSamples() const;
+
+    // Replaces the pixels of target inside rect (target pixels, clipped to
+    // the target) by the coverage of the triangles. target must have one
+    // byte per pixel; transform maps stroke coordinates to target pixels;
+    // textureOffset is the drawing position of the target's top-left pixel,
+    // so that the paper grain stays fixed to the drawing.
+    void renderPenStroke(QImage& target, Tool::PenType penType, const QPoint& textureOffset,
+                         float renderScale, const QRect& rect, const QTransform& transform,
+                         const QList<float>& positions, const QList<float>& colours,
+                         const QList<float>& types);
+    void renderEraserStroke(QImage& target, Tool::EraserType eraserType,
+                            const QPoint& textureOffset, float renderScale, const QRect& rect,
+                            const QTransform& transform, const QList<float>& positions,
+                            const QList<float>& colours, const QList<float>& types);
+
+    // The image for a texture file name: the first loadable file of that name
+    // in the application data folders, else the shipped resource under
+    // ":/shaders/"; a null image when neither loads.
+    static QImage loadTextureImage(const QString& name);
+
+    void setTestHooks(const TestHooks& hooks);
+    const TestHooks& testHooks() const;
+
+private:
+    OffscreenRenderer();
+
+    void releaseGL();
+    bool createTextures(bool oneDimensional);
+    bool createProgram(bool oneDimensional);
+    bool createFBOs(const QSize& size);
+    bool tryCreateFBOs(const QSize& size, int samples);
+    void renderStroke(QImage& target, int curveIndex, const QPoint& textureOffset,
+                      float renderScale, const QRect& rect, const QTransform& transform,
+                      const QList<float>& positions, const QList<float>& colours,
+                      const QList<float>& types);
+
+    class OffscreenRendererPrivate;
+    std::unique_ptr<OffscreenRendererPrivate> d;
+};
+
+} // namespace Model
