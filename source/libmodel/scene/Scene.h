@@ -1,35 +1,121 @@
 #pragma once
 
 #include "scene/DrawingRef.h"
+#include "scene/Layer.h"
+#include "settings/BacklightSettings.h"
+#include "settings/KW.h"
 
+#include <QColor>
 #include <QList>
 #include <QObject>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QTransform>
 
 #include <memory>
+#include <utility>
+
+class QUndoStack;
 
 namespace Model {
 
-class Layer;
+class AudioLayer;
 class LayerItem;
+class VisualLayer;
 
-// The open document. The scene owns its layers through shared pointers; each
-// layer also has the scene as QObject parent so that it can reach it.
+// The open document: the ordered layers with their display order, the active
+// frame and layer, the frame range and rate, the undo stack and the cached
+// composite pictures of the active frame. Every change is announced through
+// the signals below.
+//
+// A layer index is a position in the layer list; a display position is a
+// position in the display order, 0 being the top of the stack. The two order
+// lists are inverse permutations of each other. Queries answer a neutral
+// value for an index outside the layer list, and edits with arguments that do
+// not apply change nothing and emit nothing.
 class Scene : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QString name READ name WRITE setName NOTIFY nameChanged)
+    Q_PROPERTY(QSize frameSize READ frameSize NOTIFY frameSizeChanged)
+    Q_PROPERTY(double frameRate READ frameRate WRITE setFrameRate NOTIFY frameRateChanged)
+    Q_PROPERTY(KW::ThumbnailSize thumbnailSize READ thumbnailSize NOTIFY thumbnailSizeChanged)
+    Q_PROPERTY(int maximumFrameNumber READ maximumFrameNumber NOTIFY maximumFrameNumberChanged)
+    Q_PROPERTY(int activeFrame READ activeFrame NOTIFY activeFrameAndLayerChanged)
+    Q_PROPERTY(int activeLayerIdx READ activeLayerIdx NOTIFY activeFrameAndLayerChanged)
+    Q_PROPERTY(int minimumFrameNumber READ minimumFrameNumber CONSTANT)
 
 public:
+    // How the active frame may be placed on its layer.
+    enum SetFrameBehaviour {
+        AcceptVirtualLastFrame = 0, // also the empty cell after the layer's last one
+        KeepWithinDrawnFrames = 1   // only the layer's cells inside the frame range
+    };
+    Q_ENUM(SetFrameBehaviour)
+
     explicit Scene(QObject* parent = nullptr);
     ~Scene() override;
 
+    // Follow the settings' backlight configuration from now on.
+    void readAndConnectSettings();
+    void disconnectSettings();
+
+    QString name() const;
+    QString filename() const;
+    // Stores the path and names the scene after the file's complete base name.
+    void setFilename(QString const& filename);
+    QSize frameSize() const;
+    int frameWidth() const;
+    int frameHeight() const;
+    double frameRate() const;
+    KW::ThumbnailSize thumbnailSize() const;
+    QUndoStack* undoStack() const;
+
+    int minimumFrameNumber() const;
+    int maximumFrameNumber() const;
+    int minimumFrameRangeNumber() const;
+    int maximumFrameRangeNumber() const;
+    int activeFrame() const;
+    int activeLayerIdx() const;
+    int scrubFrame() const;
+    bool isScrubFrame(int frame) const;
+    int highestUsedLayerNumber() const;
+
+    // Layers by index.
     QList<std::shared_ptr<Model::Layer>> layers() const;
     int numLayers() const;
-    // Empty for an index outside the layer list.
+    int numDrawLayers() const;
+    int numVisualLayers() const;
+    int audioLayerIdx() const;
+    int annotationLayerIdx() const;
     std::shared_ptr<Model::Layer> layer(int index) const;
+    int getLayerIndex(std::shared_ptr<Model::Layer> const& layer) const;
+    QList<int> getLogicalLayerIndices() const;
+    QList<int> getVisualLayerIndices() const;
+    // The first visual layer from the top of the stack that reaches the frame
+    // range, or -1.
+    int layerIndexTop() const;
 
-    // Appends the layer, makes the scene its parent and returns its index.
-    int addLayer(std::shared_ptr<Model::Layer> const& layer);
+    int layerType(int layer) const;
+    bool isStrokeLayer(int layer) const;
+    bool isDrawLayer(int layer) const;
+    bool isVisualLayer(int layer) const;
+    bool isReferenceLayer(int layer) const;
+    bool isAudioLayer(int layer) const;
+    bool isAnnotationLayer(int layer) const;
+    // Sum of the visual layers' lengths: the progress maximum of whole-scene
+    // work.
+    int numDrawings() const;
+    // A layer without cells counts as long as the scene.
+    int layerLength(int layer) const;
+    int virtualLayerLength(int layer) const;
+    // A visual layer's Layer::LayerBeyondLast, 0 for any other index.
+    int layerBeyondLast(int layer) const;
+    bool isLayerVisible(int layer) const;
+    QString layerName(int layer) const;
 
+    Model::DrawingRef drawingIdentifier(int layer, int frame) const;
     // The cell named by the reference, or empty. The out-parameters, when
     // given, receive the layer index and the frame of a cell that is found
     // and are left alone otherwise.
@@ -38,7 +124,118 @@ public:
                                                       int* frame = nullptr) const;
     bool hasDrawing(Model::DrawingRef ref, int* layer = nullptr, int* frame = nullptr) const;
 
+    // The transform of the topmost visual layer whose cell at the frame is off
+    // the pegs, identity when there is none; layer receives its index or -1.
+    QTransform offPegsTransform(int frame, int* layer = nullptr) const;
+
+    // Sound. Without an audio layer these answer false or 0.
+    bool isLayerAudible(int layer) const;
+    bool isAudioAvailable() const;
+    bool isAudioAvailableInRange(int first, int last) const;
+    bool isAudible() const;
+    bool isAudioFrameValid(int frame) const;
+    double audioOffsetFrames() const;
+    double audioOffsetFramesTotal() const;
+
+    // Layer list edits.
+    // Inserts at index (clamped to 0..numLayers()) and relinks the layer's
+    // distant clones and originals with the rest of the scene. Returns the
+    // index used, -1 for a null layer.
+    int addLayer(std::shared_ptr<Model::Layer> const& layer, int index);
+    // Moves a layer from one display position to another.
+    bool moveLayer(int layer, int from, int to);
+    // Takes a layer out and hands its clones over to cells that stay; the
+    // layer keeps its own links so that adding it back restores them.
+    std::shared_ptr<Model::Layer> removeLayer(int index);
+    std::shared_ptr<Model::Layer> removeLayer(std::shared_ptr<Model::Layer> const& layer);
+    // Puts another layer object in the place of a layer (the undo of
+    // whole-layer edits) and returns the one that stood there.
+    std::shared_ptr<Model::Layer> swapLayer(int index, std::shared_ptr<Model::Layer> newLayer);
+
+    void setThumbnailSize(KW::ThumbnailSize thumbnailSize, bool alwaysEmit);
+    void setLayerBeyondLast(int layer, Model::Layer::LayerBeyondLast beyondLast);
+    bool setLayerName(int layer, QString const& name);
+    bool setLayerAudible(int layer, bool audible);
+    bool setAudible(bool audible);
+    void setHighestUsedLayerNumber(int number);
+    void setAudioOffsetFrames(double offsetFrames);
+    void setAudioOffsetFramesTemporary(double offsetFrames);
+    void updateAudioLayerFrameRate();
+
+    // Clone bookkeeping across layers.
+    void fixupReferences();
+    void connectCloneToNewOriginal(Model::DrawingRef clone, Model::DrawingRef newOriginal,
+                                   std::shared_ptr<Model::LayerItem> originalItem);
+    void disconnectFromOriginal(Model::DrawingRef clone,
+                                std::shared_ptr<Model::LayerItem const> cloneItem);
+
+    // Applies the rule for the active cell; true when it changed. Emits
+    // nothing itself except through the scrub frame.
+    bool setActiveFrameAndLayerInternal(int frame, int layer, SetFrameBehaviour behaviour);
+
+    void internalRectChanged();
+
+public slots:
+    void setName(QString const& name);
+    void setFrameRate(double frameRate);
+    void setFrameRange(int lower, int upper, int wantedFrameId, int wantedLayerIndex);
+    void setActiveFrameAndLayer(int frameId, int layerId,
+                                Model::Scene::SetFrameBehaviour behaviour);
+    void updateMaxFrameNumber();
+    void setScrubFrame(int frame);
+    void unsetScrubFrame();
+    void startScrubbing();
+    void stopScrubbing();
+    void startAudioPlayback(int frame);
+    void stopAudioPlayback();
+    void updateCachedFramePixmap(bool updateBacklight);
+    void updateCachedCurrentFramePixmap();
+    void updateCachedBacklightPixmap();
+    void setBacklightSettings(Model::BacklightSettings backlightSettings);
+
+signals:
+    void nameChanged(QString name);
+    void frameRangeChanged(int, int);
+    void frameRateChanged(double fps);
+    void frameSizeAboutToChange(QSize sz);
+    void frameSizeChanged(QSize sz);
+    void activeFrameAndLayerChanged(int, int);
+    void scrubFrameChanged(int current, int previous);
+    void hasActiveStrokeChanged(bool);
+    void layersChanged(int firstLayerIndex, int lastLayerIndex);
+    void layerMoved(int layerIndex, int oldVisualLayerIndex, int newVisualLayerIndex);
+    void beginInsertLayer(int newLayerIndex);
+    void layerInserted(int);
+    void endInsertLayer();
+    void beginRemoveLayer(int);
+    void layerRemoved(int);
+    void endRemoveLayer();
+    void rectChanged(QRect rect);
+    void drawingsChanged(QList<std::pair<int, int>>);
+    void currentDrawingTypeUpdated();
+    void offPegsTransformChanged(QTransform);
+    void layerColorChanged(int, QColor const& color);
+    void layerOpacityChanged(int, double opacity);
+    void maximumFrameNumberChanged(int numFrames);
+    void backlightFramesChanged();
+    void thumbnailSizeChanged(KW::ThumbnailSize thumbnailSize);
+
 private:
+    QRect frameRect() const;
+    VisualLayer* visualLayer(int index) const;
+    AudioLayer* audioLayer() const;
+    // The active layer index when it names a layer, else -1: a stale or unset
+    // index means that no layer is active.
+    int validActiveLayer() const;
+    bool isScrubFrameShown() const;
+    int shownFrame() const;
+    // Inserts into the layer list and both order lists; returns the index used.
+    int insertIntoLists(std::shared_ptr<Layer> const& layer, int index);
+    void shiftDisplayOrder(int layer, int from, int to);
+    void relinkAddedLayer(VisualLayer& layer);
+    void detachRemovedLayer(VisualLayer& layer);
+    void paintLayers(QPainter& painter, int frame, VisualLayer const* current) const;
+
     struct Data;
     std::unique_ptr<Data> d;
 };

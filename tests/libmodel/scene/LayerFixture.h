@@ -10,6 +10,7 @@
 // of the cell before it, so a broken hold shows in every comparison.
 
 #include "drawings/ImageDrawing.h"
+#include "scene/DrawLayer.h"
 #include "scene/LayerChange.h"
 #include "scene/LayerItem.h"
 #include "scene/VisualLayer.h"
@@ -44,6 +45,52 @@ public:
     }
 };
 
+// A draw layer (type 1, as stroke layers are) for the scene tests. Given a
+// log, every plain draw call appends "<layer name>:<frame>", so that the order
+// in which the scene composes its layers can be read back.
+class FixtureDrawLayer : public Model::DrawLayer
+{
+public:
+    explicit FixtureDrawLayer(QString const& name = QString(), QStringList* log = nullptr)
+        : DrawLayer(QSize(1000, 500), nullptr)
+        , m_log(log)
+    {
+        setName(name);
+    }
+    FixtureDrawLayer(FixtureDrawLayer const& other)
+        : DrawLayer(other)
+        , m_log(other.m_log)
+    {
+    }
+
+    int type() const override { return StrokeLayerType; }
+    Layer* clone() const override { return new FixtureDrawLayer(*this); }
+    void draw(int frame, QPainter*, QRect const&) const override
+    {
+        if (m_log)
+            m_log->append(QStringLiteral("%1:%2").arg(name()).arg(frame));
+    }
+    void draw(int, QPainter*, QRect const&, bool) const override {}
+    void draw(int, QPainter*, QRect const&, Model::SingleStroke const*) const override {}
+    QImage thumbnail(int, QSize const&) const override { return QImage(); }
+    std::shared_ptr<Model::LayerItem> blankItem() const override
+    {
+        return std::make_shared<Model::LayerItem>(Model::LayerItem::Original,
+                                                  QUuid::createUuid(),
+                                                  std::make_shared<Model::ImageDrawing>(QImage()));
+    }
+    // No scene test lifts a selection, and the selection class is not needed
+    // to build them: any call is a mistake in the test.
+    std::unique_ptr<Model::FloatingSelection>
+    createNewFloatingSelection(int, QPainterPath const&) const override
+    {
+        qFatal("FixtureDrawLayer cannot lift a floating selection");
+    }
+
+private:
+    QStringList* m_log = nullptr;
+};
+
 namespace Fixture {
 
 inline std::shared_ptr<Model::LayerItem> original(QString const& name)
@@ -74,6 +121,25 @@ inline void build(Model::VisualLayer& layer, QString const& pattern)
         cell->offPegsTransform = QTransform::fromTranslate(cells.size() + 1, 0);
         cells.append(cell);
     }
+}
+
+// Makes the clone cell a distant clone of the original cell, as the scene
+// keeps them: the clone points at the original, shares its drawing and is
+// listed by it.
+inline void link(Model::VisualLayer const& originalLayer, int originalFrame,
+                 Model::VisualLayer const& cloneLayer, int cloneFrame)
+{
+    auto const original = originalLayer.layerItem(originalFrame);
+    auto const clone = cloneLayer.layerItem(cloneFrame);
+    clone->kind = Model::LayerItem::DistantClone;
+    clone->original = original->reference(originalLayer.identifier());
+    clone->drawing = original->drawing;
+    original->clones.append(clone->reference(cloneLayer.identifier()));
+}
+
+inline Model::DrawingRef ref(Model::VisualLayer const& layer, int frame)
+{
+    return layer.layerItem(frame)->reference(layer.identifier());
 }
 
 inline QString describe(Model::VisualLayer const& layer)

@@ -155,8 +155,8 @@ void TestVisualLayer::removingAnOriginalHandsItsClonesOn()
     auto other = std::make_shared<FixtureLayer>();
     Fixture::build(*owner, onlyCell ? "A" : "AB");
     Fixture::build(*other, "C**");
-    scene.addLayer(owner);
-    scene.addLayer(other);
+    scene.addLayer(owner, scene.numLayers());
+    scene.addLayer(other, scene.numLayers());
 
     auto const a = owner->layerItem(1);
     auto const x = other->layerItem(2);
@@ -196,8 +196,8 @@ void TestVisualLayer::removingADistantCloneUnlistsIt()
     auto other = std::make_shared<FixtureLayer>();
     Fixture::build(*owner, "A");
     Fixture::build(*other, "B**");
-    scene.addLayer(owner);
-    scene.addLayer(other);
+    scene.addLayer(owner, scene.numLayers());
+    scene.addLayer(other, scene.numLayers());
 
     auto const a = owner->layerItem(1);
     Model::DrawingRef const aRef = a->reference(owner->identifier());

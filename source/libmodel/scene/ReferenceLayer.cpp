@@ -1,0 +1,132 @@
+#include "scene/ReferenceLayer.h"
+
+#include "drawings/ImageDrawing.h"
+#include "scene/LayerItem.h"
+
+#include <QPainter>
+
+namespace Model {
+
+ReferenceLayer::ReferenceLayer(QSize const& frameSize, QObject* parent)
+    : VisualLayer(frameSize, parent)
+{
+    frames().append(blankItem());
+    setOpacity(0.5);
+}
+
+ReferenceLayer::ReferenceLayer(ReferenceLayer const& other)
+    : VisualLayer(other)
+{
+    QUuid const sourceId = other.identifier();
+    QUuid const copyId = identifier();
+    auto const deepCopy = [](std::shared_ptr<Drawing> const& drawing) {
+        return drawing ? std::shared_ptr<Drawing>(drawing->clone()) : nullptr;
+    };
+
+    QList<std::shared_ptr<LayerItem>>& cells = frames();
+    for (std::shared_ptr<LayerItem> const& source : other.frames()) {
+        std::shared_ptr<LayerItem> cell;
+        switch (source->kind) {
+        case LayerItem::Hold:
+            // A hold repeats the copied cell before it; a stray hold at the
+            // start has none and keeps a picture of its own.
+            cell = std::make_shared<LayerItem>(cells.isEmpty() ? deepCopy(source->drawing)
+                                                               : cells.last()->drawing);
+            break;
+        case LayerItem::DistantClone:
+            cell = std::make_shared<LayerItem>(LayerItem::DistantClone, source->identifier,
+                                               deepCopy(source->drawing));
+            cell->clones = source->clones;
+            cell->original = source->original;
+            if (cell->original.layer == sourceId)
+                cell->original.layer = copyId;
+            break;
+        default:
+            cell = std::make_shared<LayerItem>(LayerItem::Original, source->identifier,
+                                               deepCopy(source->drawing));
+            for (DrawingRef const& ref : source->clones) {
+                if (ref.layer == sourceId)
+                    cell->clones.append(DrawingRef{copyId, ref.drawing});
+            }
+            break;
+        }
+        cells.append(cell);
+    }
+}
+
+ReferenceLayer::~ReferenceLayer() = default;
+
+int ReferenceLayer::type() const
+{
+    return ReferenceLayerType;
+}
+
+Layer* ReferenceLayer::clone() const
+{
+    return new ReferenceLayer(*this);
+}
+
+void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect) const
+{
+    int const n = length();
+    if (frame < 1 || n == 0)
+        return;
+    if (frame > n) {
+        switch (layerBeyondLast()) {
+        case freezeLast:
+            frame = n;
+            break;
+        case cycleDrawings:
+            frame = (frame - 1) % n + 1;
+            break;
+        case showNothing:
+            return;
+        }
+    }
+    painter->save();
+    painter->setOpacity(painter->opacity() * opacity());
+    drawCell(frame, painter, rect);
+    painter->restore();
+}
+
+void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect, bool /*black*/) const
+{
+    if (isFrameValid(frame))
+        drawCell(frame, painter, rect);
+}
+
+QImage ReferenceLayer::thumbnail(int frame, QSize const& size) const
+{
+    if (!isFrameValid(frame))
+        return QImage();
+    std::shared_ptr<Drawing> const& drawing = frames().at(frame - 1)->drawing;
+    return drawing ? drawing->thumbnail(size, {}) : QImage();
+}
+
+std::shared_ptr<LayerItem> ReferenceLayer::blankItem() const
+{
+    return std::make_shared<LayerItem>(LayerItem::Original, QUuid::createUuid(),
+                                       std::make_shared<ImageDrawing>(QImage()));
+}
+
+ImageDrawing const* ReferenceLayer::imageDrawing(int index) const
+{
+    if (index < 0 || index >= length())
+        return nullptr;
+    return dynamic_cast<ImageDrawing const*>(frames().at(index)->drawing.get());
+}
+
+ImageDrawing* ReferenceLayer::imageDrawing(int index)
+{
+    if (index < 0 || index >= length())
+        return nullptr;
+    return dynamic_cast<ImageDrawing*>(frames().at(index)->drawing.get());
+}
+
+void ReferenceLayer::drawCell(int frame, QPainter* painter, QRect const& rect) const
+{
+    if (ImageDrawing const* picture = imageDrawing(frame - 1))
+        picture->draw(painter, frameSize(), rect);
+}
+
+} // namespace Model
