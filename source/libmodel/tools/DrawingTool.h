@@ -2,9 +2,13 @@
 
 #include "tools/Tool.h"
 
+#include <QPointF>
 #include <QString>
 
 #include <memory>
+
+class QPainter;
+class QPixmap;
 
 namespace Model {
 
@@ -40,6 +44,32 @@ public:
     // The tool's key group in the settings store and the first argument of its
     // range signals.
     virtual QString settingsName() const = 0;
+    // The cursor that shows the size range: diameters in drawing pixels at
+    // zero and full pressure, scale the canvas zoom.
+    virtual QCursor createCursor(double minimumDiameter, double maximumDiameter, double scale,
+                                 bool faint) const = 0;
+    // The cursor shown while the size range is adjusted, with the changing
+    // end or ends highlighted.
+    virtual QCursor createAdjustmentCursorSize(double minimumDiameter, double maximumDiameter,
+                                               double scale,
+                                               AdjustmentHighlights highlight) const = 0;
+
+    QCursor createCursorSizeMin(double minimumDiameter, double maximumDiameter,
+                                double scale) const;
+    QCursor createCursorSizeMax(double minimumDiameter, double maximumDiameter,
+                                double scale) const;
+    QCursor createCursorSizeMinMax(double minimumDiameter, double maximumDiameter,
+                                   double scale) const;
+    // The cursor shown while the opacity range is adjusted; the opacities are
+    // 0..1.
+    QCursor createCursorOpacityMinMax(double lowerOpacity, double upperOpacity) const;
+    // The cursor for scribbling annotations on the exposure sheet at the
+    // given scale.
+    QCursor annotationCursor(double scale) const;
+    // Loads the small fixed cursors of the pen or the eraser.
+    void prepareCursor(Tool::Type type);
+    QCursor fixedFaintCursor() const;
+    QCursor fixedOpaqueCursor() const;
 
     // Stroke radius at zero pressure (half the smallest size) and the radius
     // added at full pressure (half the size span), in drawing pixels.
@@ -96,6 +126,33 @@ protected:
     // What a clone takes over: ranges, limits, derived values and fixed
     // cursors. The working ranges stay at 0..100 and inactive.
     void copySettingsFrom(const DrawingTool& other);
+
+    // The measures shared by the painted size cursors, in device pixels at
+    // ratio 2.
+    struct CursorGeometry
+    {
+        double maximumExtent = 0.0; // 2 x maximum diameter x scale, bounded
+        double minimumExtent = 0.0; // 2 x minimum diameter x scale, bounded
+        int outerDiameter = 8;      // n: the drawn diameter of the outer circle
+        int armInner = 4;           // g: inner end of the crosshair arms
+        int pixmapSize = 36;        // S
+        int armOuter = 20;          // o: outer end of the crosshair arms
+        QPointF centre;             // c
+    };
+    // pixmapExtra is added to the outer diameter for the pixmap's side.
+    static CursorGeometry cursorGeometry(double minimumDiameter, double maximumDiameter,
+                                         double scale, int pixmapExtra);
+    // A transparent pixmap of the geometry's size and ratio 1, to be painted
+    // and then given ratio 2.
+    static QPixmap emptyCursorPixmap(int size);
+    // The four arms of the crosshair from armInner to armOuter around centre,
+    // offset sideways by the given distance (0 for the crosshair itself).
+    static void drawCrosshairArms(QPainter& painter, const CursorGeometry& geometry,
+                                  double sideOffset);
+    // The size-range adjustment cursor; the pen adds the crosshair.
+    static QCursor paintAdjustmentCursorSize(double minimumDiameter, double maximumDiameter,
+                                             double scale, AdjustmentHighlights highlight,
+                                             bool withCrosshair);
 
 private:
     void stepSizeRange(double factor);

@@ -17,6 +17,12 @@ public:
     Tool* clone() const override;
     QCursor cursor() const override;
 
+    // The pointer artwork of a fixed-cursor tool type; an empty name, with a
+    // warning, for any other type.
+    static QString getIconFileName(Tool::Type type);
+    // Builds the tool's cursor from its artwork.
+    void prepareCursor();
+
 protected:
     void copyCursorFrom(const FixedCursorTool& other);
 

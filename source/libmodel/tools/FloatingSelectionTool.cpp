@@ -2,11 +2,16 @@
 
 #include "tools/Cursor.h"
 
+#include <QSvgRenderer>
+
+#include <cmath>
+
 namespace Model {
 
 FloatingSelectionTool::FloatingSelectionTool(QObject* parent)
     : Tool(Tool::FloatingSelection, parent)
 {
+    prepareCursors();
 }
 
 FloatingSelectionTool::~FloatingSelectionTool() = default;
@@ -15,6 +20,7 @@ Tool* FloatingSelectionTool::clone() const
 {
     auto* copy = new FloatingSelectionTool(parent());
     copy->m_cursors = m_cursors;
+    copy->m_cursorAngle = m_cursorAngle;
     return copy;
 }
 
@@ -48,6 +54,42 @@ QCursor FloatingSelectionTool::cursor() const
 FloatingSelectionTool::FSCursorType FloatingSelectionTool::cursorType() const
 {
     return m_cursorType;
+}
+
+void FloatingSelectionTool::prepareCursors()
+{
+    m_cursors[0] =
+        Cursor::cursorFromSvgFileCenteredHotspot(QStringLiteral(":/pointers/pointer-move.svg"));
+    m_cursors[4] = Cursor::cursorFromSvgFileCenteredHotspot(
+        QStringLiteral(":/pointers/pointer-skewHorizontal.svg"));
+    m_cursors[5] = Cursor::cursorFromSvgFileCenteredHotspot(
+        QStringLiteral(":/pointers/pointer-skewVertical.svg"));
+    m_cursors[6] = Cursor::cursorFromSvgFile(QStringLiteral(":/pointers/pointer-squashStretch.svg"),
+                                             QPoint(11, 13));
+    m_cursors[7] =
+        Cursor::cursorFromSvgFileCenteredHotspot(QStringLiteral(":/pointers/pointer-stamp.svg"));
+    m_rotateRenderer =
+        std::make_unique<QSvgRenderer>(QStringLiteral(":/pointers/pointer-rotate.svg"));
+    m_scaleRenderer = std::make_unique<QSvgRenderer>(QStringLiteral(":/pointers/pointer-scale.svg"));
+    m_scaleRotateRenderer =
+        std::make_unique<QSvgRenderer>(QStringLiteral(":/pointers/pointer-scaleRotate.svg"));
+    m_cursorAngle.reset();
+    setCursorAngle(0.0);
+}
+
+void FloatingSelectionTool::setCursorAngle(double angle)
+{
+    // An infinite angle would poison the painter's transform like a NaN.
+    if (!std::isfinite(angle))
+        return;
+    if (m_cursorAngle && std::abs(angle - *m_cursorAngle) < 1.0)
+        return;
+    m_cursors[1] = Cursor::rotatedCursorFromSvg(*m_rotateRenderer, angle + 90.0);
+    m_cursors[2] = Cursor::rotatedCursorFromSvg(*m_scaleRenderer, angle);
+    m_cursors[3] = Cursor::rotatedCursorFromSvg(*m_scaleRotateRenderer, angle);
+    m_cursorAngle = angle;
+    if (m_cursorType == FSRotate || m_cursorType == FSScale || m_cursorType == FSScaleRotate)
+        emit cursorChanged(cursor());
 }
 
 void FloatingSelectionTool::setCursorType(FSCursorType cursorType)

@@ -3,6 +3,10 @@
 #include "tools/Tool.h"
 
 #include <array>
+#include <memory>
+#include <optional>
+
+class QSvgRenderer;
 
 namespace Model {
 
@@ -38,14 +42,25 @@ public:
 
     FSCursorType cursorType() const;
 
+    // Loads the fixed cursors and the artwork of the turning ones, and renders
+    // those for a view angle of 0.
+    void prepareCursors();
+
 public slots:
     void setCursorType(Model::FloatingSelectionTool::FSCursorType cursorType);
+    // Turns the rotate, scale and scale-rotate cursors with the view (angle in
+    // degrees); changes of less than a degree keep the present rendering.
+    void setCursorAngle(double angle);
 
 private:
     FSCursorType m_cursorType = FSMove;
     // Move, rotate, scale, scale-rotate, skew horizontal, skew vertical,
     // squash-stretch and stamp.
     std::array<QCursor, 8> m_cursors;
+    std::unique_ptr<QSvgRenderer> m_rotateRenderer;
+    std::unique_ptr<QSvgRenderer> m_scaleRenderer;
+    std::unique_ptr<QSvgRenderer> m_scaleRotateRenderer;
+    std::optional<double> m_cursorAngle; // of the last rendering
 };
 
 } // namespace Model

@@ -7,6 +7,7 @@ namespace Model {
 OffPegsTool::OffPegsTool(QObject* parent)
     : Tool(Tool::OffPegs, parent)
 {
+    prepareCursors();
 }
 
 OffPegsTool::~OffPegsTool() = default;
@@ -30,6 +31,14 @@ QCursor OffPegsTool::cursor() const
 OffPegsTool::OPCursorType OffPegsTool::cursorType() const
 {
     return m_cursorType;
+}
+
+void OffPegsTool::prepareCursors()
+{
+    m_moveCursor =
+        Cursor::cursorFromSvgFileCenteredHotspot(QStringLiteral(":/pointers/pointer-hand.svg"));
+    m_rotateCursor =
+        Cursor::cursorFromSvgFileCenteredHotspot(QStringLiteral(":/pointers/pointer-rotate.svg"));
 }
 
 void OffPegsTool::setCursorType(OPCursorType cursorType)

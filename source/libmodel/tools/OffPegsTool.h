@@ -22,6 +22,9 @@ public:
 
     OPCursorType cursorType() const;
 
+    // Loads the move and rotate cursors.
+    void prepareCursors();
+
 public slots:
     void setCursorType(Model::OffPegsTool::OPCursorType cursorType);
 

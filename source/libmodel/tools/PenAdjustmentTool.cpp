@@ -49,8 +49,21 @@ QCursor PenAdjustmentTool::cursor() const
 {
     if (!m_drawingTool)
         return Cursor::m_cursorForbidden;
-    // The range-preview cursors of the size and opacity modes are painted by
-    // the cursor code; until a drag has fixed its axis the drag cursor shows.
+    // Until a drag has chosen its axis the drag cursor shows.
+    switch (m_mode) {
+    case SizeAdjustment: {
+        const double minimumWidth = m_drawingTool->minimumWidth();
+        return m_drawingTool->createCursorSizeMinMax(
+            2.0 * minimumWidth, 2.0 * (minimumWidth + m_drawingTool->widthRange()), m_zoomLevel);
+    }
+    case OpacityAdjustment: {
+        const double minimumOpacity = m_drawingTool->minimumOpacity();
+        return m_drawingTool->createCursorOpacityMinMax(
+            minimumOpacity, minimumOpacity + m_drawingTool->opacityRange());
+    }
+    default:
+        break;
+    }
     return Cursor::m_cursorDrag;
 }
 

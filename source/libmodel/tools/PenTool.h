@@ -16,6 +16,11 @@ public:
     Tool* clone() const override;
     QString displayName() const override;
     QString settingsName() const override;
+    QCursor createCursor(double minimumDiameter, double maximumDiameter, double scale,
+                         bool faint) const override;
+    QCursor createAdjustmentCursorSize(double minimumDiameter, double maximumDiameter,
+                                       double scale,
+                                       AdjustmentHighlights highlight) const override;
 
     Tool::PenType penType() const;
 

@@ -2,6 +2,8 @@
 
 #include "tools/Cursor.h"
 
+#include <QPixmap>
+
 namespace Model {
 
 namespace {
@@ -64,6 +66,12 @@ bool Tool::isPrimaryType(Type type)
 bool Tool::isUndoType(Type type)
 {
     return inMask(type, undoTypeMask);
+}
+
+QPointF Tool::calcCursorCenter(const QPixmap& pixmap)
+{
+    const double ratio = pixmap.devicePixelRatio();
+    return QPointF((pixmap.width() + ratio) / 2.0, (pixmap.height() + ratio) / 2.0);
 }
 
 QCursor Tool::stateCursor(State state, const QCursor& usable)

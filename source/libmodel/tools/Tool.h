@@ -2,6 +2,9 @@
 
 #include <QCursor>
 #include <QObject>
+#include <QPointF>
+
+class QPixmap;
 
 namespace Model {
 
@@ -68,6 +71,11 @@ public:
     static bool isPrimaryType(Type type);
     // Tools whose work is undone step by step: pen, eraser, floating selection.
     static bool isUndoType(Type type);
+
+    // The centre of a painted cursor pixmap of W x H device pixels and device
+    // pixel ratio r, ((W + r) / 2, (H + r) / 2): the middle of the central
+    // pixel, so that a crosshair drawn through it stays symmetric.
+    static QPointF calcCursorCenter(const QPixmap& pixmap);
 
 signals:
     void cursorChanged(QCursor cursor);

@@ -77,7 +77,7 @@ private slots:
 void TestTool::initTestCase()
 {
     // Distinct shapes so that the test can tell the shared cursors apart from
-    // the tools' own (still plain arrows here).
+    // the tools' own, which are painted from their artwork.
     Model::Cursor::m_cursorArrow = QCursor(Qt::PointingHandCursor);
     Model::Cursor::m_cursorForbidden = QCursor(Qt::ForbiddenCursor);
     Model::Cursor::m_cursorLayerNotVisible = QCursor(Qt::BlankCursor);
@@ -170,7 +170,7 @@ void TestTool::cursorFollowsStateAndCursorType_data()
     QTest::addColumn<int>("state");
     QTest::addColumn<int>("shape");
 
-    const int own = Qt::ArrowCursor;
+    const int own = Qt::BitmapCursor;
     const int arrow = Qt::PointingHandCursor;
     const int forbidden = Qt::ForbiddenCursor;
     const int notVisible = Qt::BlankCursor;
