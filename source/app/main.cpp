@@ -1,5 +1,5 @@
-#include "settings/Settings.h"
 #include "startup/Init.h"
+#include "startup/UIInit.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -15,7 +15,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     try {
-        Model::Settings::instance()->init();
+        Model::init();
         UI::init();
 
         QWidget window;
@@ -23,6 +23,7 @@ int main(int argc, char** argv)
         window.resize(1280, 800);
         window.show();
         const int code = app.exec();
+        Model::shutdown();
         UI::shutdown();
         return code;
     } catch (const std::exception& e) {

@@ -1,4 +1,4 @@
-#include "startup/Init.h"
+#include "startup/UIInit.h"
 
 #include <QFile>
 #include <QFontDatabase>
