@@ -429,6 +429,11 @@ const QImage& SingleStroke::buffer() const
     return d->buffer;
 }
 
+void SingleStroke::releaseBuffer()
+{
+    d->buffer = QImage();
+}
+
 bool SingleStroke::clipInsidePath(QPainterPath path)
 {
     if (d->segments.isEmpty() || !path.contains(QRectF(boundingRect())))

@@ -91,6 +91,10 @@ public:
     QRect boundingRect() const override;
     GuidePoint lastGuidePoint() const;
     const QImage& buffer() const;
+    // Drops the coverage buffer once its content lives elsewhere (a drawing
+    // has taken it over or blended it in); drawing more segments into the
+    // stroke then does nothing.
+    void releaseBuffer();
 
     // Whole-stroke clipping: the stroke is kept or dropped entirely.
     bool clipInsidePath(QPainterPath path) override;

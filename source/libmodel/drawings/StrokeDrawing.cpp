@@ -1,0 +1,452 @@
+#include "drawings/StrokeDrawing.h"
+
+#include "images/RleImage.h"
+#include "strokes/Blending.h"
+#include "strokes/CompoundStroke.h"
+#include "strokes/SingleStroke.h"
+
+#include <QDataStream>
+#include <QMap>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <QTransform>
+#include <QtDebug>
+
+#include <algorithm>
+
+namespace Model {
+
+namespace {
+
+// Anti-aliased rims reach a little beyond the rectangles strokes report
+// (compound strokes allow two pixels for them), so partial redraws and
+// strokes drawn on their own cover that much more: otherwise a redraw of
+// the whole drawing would differ from the buffer at the rims.
+constexpr int RimMargin = 2;
+
+QRect withRim(QRect const& rect)
+{
+    if (rect.isEmpty())
+        return QRect();
+    return rect.adjusted(-RimMargin, -RimMargin, RimMargin, RimMargin);
+}
+
+QImage blankCoverage(QSize const& size)
+{
+    QImage image(size, QImage::Format_Alpha8);
+    if (image.isNull())
+        qWarning("StrokeDrawing: no memory for a %dx%d coverage image", size.width(),
+                 size.height());
+    else
+        image.fill(0);
+    return image;
+}
+
+// The coverage bytes seen as colour indices, sharing the memory of image,
+// which must outlive the view. Tables shorter than 256 entries are padded
+// with transparent entries so that every byte names a colour.
+QImage indexedView(QImage const& image, QList<unsigned int> const& colors)
+{
+    QImage view(image.constBits(), image.width(), image.height(), image.bytesPerLine(),
+                QImage::Format_Indexed8);
+    QList<QRgb> table(colors.cbegin(), colors.cend());
+    while (table.size() < 256)
+        table.append(0u);
+    view.setColorTable(table);
+    return view;
+}
+
+// The part of image inside rect (which must lie inside it), sharing memory.
+QImage constView(QImage const& image, QRect const& rect)
+{
+    uchar const* first = image.constScanLine(rect.top()) + rect.left();
+    return QImage(first, rect.width(), rect.height(), image.bytesPerLine(), image.format());
+}
+
+} // namespace
+
+class StrokeDrawing::StrokeDrawingPrivate
+{
+public:
+    QSize size;
+    QImage drawBuffer;
+    mutable QMap<uint, QImage> thumbnails;
+    mutable QSize thumbnailSize = QSize(-1, -1);
+    std::unique_ptr<CompoundStroke> root;
+};
+
+StrokeDrawing::StrokeDrawing(QSize const& size)
+    : d(std::make_unique<StrokeDrawingPrivate>())
+{
+    d->size = size;
+    d->root = std::make_unique<CompoundStroke>();
+}
+
+StrokeDrawing::StrokeDrawing(StrokeDrawing const& other)
+    : Drawing(other)
+    , d(std::make_unique<StrokeDrawingPrivate>())
+{
+    d->size = other.d->size;
+    d->drawBuffer = other.d->drawBuffer;
+    d->thumbnails = other.d->thumbnails;
+    d->thumbnailSize = other.d->thumbnailSize;
+    d->root = std::make_unique<CompoundStroke>(*other.d->root);
+}
+
+StrokeDrawing::~StrokeDrawing() = default;
+
+int StrokeDrawing::type() const
+{
+    return StrokeDrawingType;
+}
+
+StrokeDrawing* StrokeDrawing::clone() const
+{
+    return new StrokeDrawing(*this);
+}
+
+QSize StrokeDrawing::size() const
+{
+    return d->size;
+}
+
+bool StrokeDrawing::isUsableSize(QSize const& size)
+{
+    return size.width() >= 1 && size.height() >= 1 && size.width() <= maximumSide
+           && size.height() <= maximumSide;
+}
+
+QImage const& StrokeDrawing::buffer() const
+{
+    return d->drawBuffer;
+}
+
+CompoundStroke const* StrokeDrawing::rootStroke() const
+{
+    return d->root.get();
+}
+
+int StrokeDrawing::numTotalStrokes() const
+{
+    return d->root->numTotalStrokes();
+}
+
+void StrokeDrawing::contentChanged()
+{
+    invalidateThumbnail();
+    setCopyId(QUuid());
+}
+
+void StrokeDrawing::updateDrawbuffer()
+{
+    updateDrawbuffer(QRect(QPoint(0, 0), d->size));
+}
+
+void StrokeDrawing::updateDrawbuffer(QRect const& rect)
+{
+    if (d->root->isEmpty() || !isUsableSize(d->size)) {
+        d->drawBuffer = QImage();
+        return;
+    }
+    QRect area = rect;
+    if (d->drawBuffer.isNull() || d->drawBuffer.size() != d->size) {
+        d->drawBuffer = QImage(d->size, QImage::Format_Alpha8);
+        if (d->drawBuffer.isNull()) {
+            qWarning("StrokeDrawing: no memory for a %dx%d draw buffer", d->size.width(),
+                     d->size.height());
+            return;
+        }
+        area = d->drawBuffer.rect();
+    }
+    area &= d->drawBuffer.rect();
+    if (area.isEmpty())
+        return;
+    Blending::fillImage(d->drawBuffer, area, 0);
+    d->root->draw(d->drawBuffer, area, QTransform(), QPoint(0, 0), 1.0);
+}
+
+bool StrokeDrawing::appendStroke(std::unique_ptr<Stroke> stroke)
+{
+    if (!stroke)
+        return false;
+
+    bool const usable = isUsableSize(d->size);
+    if (stroke->type() != 0) {
+        if (usable) {
+            if (d->drawBuffer.isNull())
+                d->drawBuffer = blankCoverage(d->size);
+            if (!d->drawBuffer.isNull())
+                stroke->draw(d->drawBuffer, withRim(stroke->boundingRect()), QTransform(),
+                             QPoint(0, 0), 1.0);
+        }
+    } else {
+        auto* single = static_cast<SingleStroke*>(stroke.get());
+        bool const pen = single->isPen();
+        if (!pen && d->root->isEmpty())
+            return false;
+        if (usable) {
+            // A live stroke brings its coverage along at the drawing's size;
+            // any other is drawn here, so that it never blends misaligned.
+            QImage coverage = single->buffer();
+            if (coverage.isNull() || coverage.size() != d->size) {
+                coverage = blankCoverage(d->size);
+                if (!coverage.isNull())
+                    single->draw(coverage, withRim(single->boundingRect()), QTransform(),
+                                 QPoint(0, 0), 1.0);
+            }
+            if (!d->drawBuffer.isNull())
+                Blending::blendImages(d->drawBuffer, coverage, coverage.rect(), pen);
+            else if (pen && d->root->isEmpty())
+                d->drawBuffer = coverage;
+        }
+        single->releaseBuffer();
+    }
+
+    d->root->appendStroke(std::move(stroke));
+    // A buffer that could not be made earlier is made from all strokes now.
+    if (usable && d->drawBuffer.isNull())
+        updateDrawbuffer();
+    contentChanged();
+    return true;
+}
+
+std::unique_ptr<Stroke> StrokeDrawing::removeLastStroke()
+{
+    std::unique_ptr<Stroke> last = d->root->removeLastStroke();
+    if (!last)
+        return nullptr;
+    // Right after a refit the root still places its children.
+    updateDrawbuffer(withRim(d->root->transform().mapRect(last->boundingRect())));
+    contentChanged();
+    return last;
+}
+
+bool StrokeDrawing::appendCut(QPainterPath const& path)
+{
+    QRect const area = path.boundingRect().toAlignedRect();
+    d->root->ensureIdentityTransform();
+    bool const changed = d->root->appendCut(path);
+    if (changed) {
+        updateDrawbuffer(withRim(area));
+        contentChanged();
+    }
+    return changed;
+}
+
+bool StrokeDrawing::collapseVectorData(int ratio, QRect clip, QProgressDialog* progress)
+{
+    // Nothing to collapse; collapsing would leave an empty bitmap behind
+    // that counts as a stroke.
+    if (d->root->isEmpty())
+        return true;
+    if (!d->root->collapseVectorData(ratio, clip, progress))
+        return false;
+    updateDrawbuffer();
+    contentChanged();
+    return true;
+}
+
+std::unique_ptr<Stroke> StrokeDrawing::createNewFloatingSelection(QPainterPath const& lasso) const
+{
+    auto lifted = std::make_unique<CompoundStroke>(*d->root);
+    lifted->ensureIdentityTransform();
+    lifted->setBoundingPath(lasso);
+    return lifted;
+}
+
+void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors,
+                         QRect const& rect) const
+{
+    if (!painter || d->drawBuffer.isNull() || colors.isEmpty())
+        return;
+    QRect const area = rect & d->drawBuffer.rect();
+    if (area.isEmpty())
+        return;
+    painter->drawImage(QRectF(area), indexedView(d->drawBuffer, colors), QRectF(area));
+}
+
+void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors, QRect const& rect,
+                         SingleStroke const* liveStroke) const
+{
+    if (!painter || !liveStroke || colors.isEmpty())
+        return;
+    QImage const& strokeBuffer = liveStroke->buffer();
+    if (strokeBuffer.isNull() || strokeBuffer.depth() != 8)
+        return;
+
+    if (d->drawBuffer.isNull()) {
+        if (!liveStroke->isPen())
+            return;
+        QRect const area = rect & strokeBuffer.rect();
+        if (!area.isEmpty())
+            painter->drawImage(QRectF(area), indexedView(strokeBuffer, colors), QRectF(area));
+        return;
+    }
+
+    // Both images are read only where they overlap; should the stroke's
+    // buffer be smaller than the drawing, the rest shows the drawing alone.
+    QRect const visible = rect & d->drawBuffer.rect();
+    QRect const area = visible & strokeBuffer.rect();
+    if (!area.isEmpty()) {
+        QImage combined = d->drawBuffer.copy(area);
+        Blending::blendImages(combined, constView(strokeBuffer, area), combined.rect(),
+                              liveStroke->isPen());
+        painter->drawImage(QRectF(area), indexedView(combined, colors),
+                           QRectF(combined.rect()));
+    }
+    QRegion const rest = QRegion(visible).subtracted(QRegion(area));
+    for (QRect const& part : rest)
+        painter->drawImage(QRectF(part), indexedView(d->drawBuffer, colors), QRectF(part));
+}
+
+QImage StrokeDrawing::thumbnail(QSize const& size, QList<unsigned int> const& colors) const
+{
+    if (size.width() < 0 || size.height() < 0 || colors.isEmpty())
+        return QImage();
+    if (size != d->thumbnailSize) {
+        d->thumbnailSize = size;
+        d->thumbnails.clear();
+    }
+    uint const key = colors.constFirst();
+    auto const cached = d->thumbnails.constFind(key);
+    if (cached != d->thumbnails.constEnd())
+        return cached.value();
+    if (d->drawBuffer.isNull())
+        return QImage();
+
+    QImage image = indexedView(d->drawBuffer, colors)
+                       .convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                       .scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (image.isNull())
+        return QImage();
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Thin lines shrink to faint pixels; boosting their alpha keeps them
+    // readable at thumbnail size.
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            int const alpha = qAlpha(line[x]);
+            if (alpha == 0)
+                continue;
+            QRgb const colour = qUnpremultiply(line[x]);
+            line[x] = qPremultiply(qRgba(qRed(colour), qGreen(colour), qBlue(colour),
+                                         std::min(255, 8 * alpha)));
+        }
+    }
+    d->thumbnails.insert(key, image);
+    return image;
+}
+
+void StrokeDrawing::invalidateThumbnail()
+{
+    d->thumbnails.clear();
+}
+
+void StrokeDrawing::changeFrameSize(QSize const& newSize, KW::FitMode fitMode)
+{
+    if (!isUsableSize(newSize)) {
+        qWarning("StrokeDrawing: frame size %dx%d refused", newSize.width(), newSize.height());
+        return;
+    }
+    QSize const old = d->size;
+    if (old.width() > 0 && old.height() > 0) {
+        QTransform scale;
+        QTransform translate;
+        double const w = old.width();
+        double const h = old.height();
+        double const W = newSize.width();
+        double const H = newSize.height();
+        switch (fitMode) {
+        case KW::FitMode::FitModeStretch:
+            scale = QTransform::fromScale(W / w, H / h);
+            break;
+        case KW::FitMode::FitModeKeepAspect:
+        case KW::FitMode::FitModeKeepAspectByExpanding: {
+            QSize const fitted =
+                old.scaled(newSize, fitMode == KW::FitMode::FitModeKeepAspect
+                                        ? Qt::KeepAspectRatio
+                                        : Qt::KeepAspectRatioByExpanding);
+            scale = QTransform::fromScale(fitted.width() / w, fitted.height() / h);
+            translate = QTransform::fromTranslate((W - fitted.width()) / 2.0,
+                                                  (H - fitted.height()) / 2.0);
+            break;
+        }
+        case KW::FitMode::FitModeCropCenter:
+            translate = QTransform::fromTranslate((W - w) / 2.0, (H - h) / 2.0);
+            break;
+        case KW::FitMode::FitModeIgnore:
+            break;
+        }
+        d->root->setTransform(d->root->transform() * scale * translate);
+    }
+    d->size = newSize;
+    d->thumbnails.clear();
+    updateDrawbuffer();
+}
+
+void StrokeDrawing::add(Drawing const* other)
+{
+    auto const* strokes = dynamic_cast<StrokeDrawing const*>(other);
+    if (!strokes || strokes->d->root->isEmpty())
+        return;
+    auto copy = std::make_unique<CompoundStroke>(*strokes->d->root);
+    copy->ensureIdentityTransform();
+    appendStroke(std::move(copy));
+}
+
+QDataStream& operator<<(QDataStream& stream, StrokeDrawing const& drawing)
+{
+    stream << drawing.d->size;
+    drawing.d->root->serialize(stream);
+    if (drawing.d->drawBuffer.isNull())
+        stream << StrokeDrawing::NoBuffer;
+    else
+        stream << StrokeDrawing::BufferFollows << RleImage(drawing.d->drawBuffer);
+    return stream;
+}
+
+QDataStream& operator>>(QDataStream& stream, StrokeDrawing& drawing)
+{
+    StrokeDrawing::StrokeDrawingPrivate& d = *drawing.d;
+    d.root = std::make_unique<CompoundStroke>();
+    d.drawBuffer = QImage();
+    drawing.invalidateThumbnail();
+
+    QSize stored;
+    stream >> stored;
+    if (stream.status() != QDataStream::Ok)
+        return stream;
+    if (!StrokeDrawing::isUsableSize(stored)) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return stream;
+    }
+    // The cell's layer decides the size; the stream only fills in a drawing
+    // that has none, such as a placeholder.
+    if (!StrokeDrawing::isUsableSize(d.size))
+        d.size = stored;
+
+    stream >> *d.root;
+    if (stream.status() == QDataStream::Ok && !stream.atEnd()) {
+        qint32 tag = 0;
+        stream >> tag;
+        if (stream.status() == QDataStream::Ok && tag == StrokeDrawing::BufferFollows) {
+            RleImage rle;
+            stream >> rle;
+            if (stream.status() == QDataStream::Ok) {
+                QImage decoded = rle.toQImage();
+                // A buffer of another size would be read past its end when a
+                // live stroke is combined with it; it is rebuilt instead.
+                if (decoded.size() == d.size && !d.root->isEmpty())
+                    d.drawBuffer = std::move(decoded);
+            }
+        }
+    }
+    if (d.drawBuffer.isNull())
+        drawing.updateDrawbuffer();
+    drawing.invalidateThumbnail();
+    return stream;
+}
+
+} // namespace Model
