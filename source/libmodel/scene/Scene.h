@@ -2,6 +2,7 @@
 
 #include "scene/DrawingRef.h"
 #include "scene/Layer.h"
+#include "scene/SceneChange.h"
 #include "settings/BacklightSettings.h"
 #include "settings/KW.h"
 
@@ -12,15 +13,19 @@
 #include <QSize>
 #include <QString>
 #include <QTransform>
+#include <QUuid>
 
 #include <memory>
 #include <utility>
 
+class QPainterPath;
+class QProgressDialog;
 class QUndoStack;
 
 namespace Model {
 
 class AudioLayer;
+class Drawing;
 class LayerItem;
 class VisualLayer;
 
@@ -175,6 +180,72 @@ public:
 
     void internalRectChanged();
 
+    // --- Cell edits and the records that undo them ---------------------------
+    // Every edit returns the change records that undo it when handed to
+    // addChanges, newest step first; an edit that does not apply returns an
+    // empty list (or -1 for the integer forms) and changes nothing. A quiet
+    // edit blocks the scene's signals for its run and skips the pixmap update.
+    QList<Model::SceneChange> addBlankDrawingBefore2(int layer, int frame);
+    QList<Model::SceneChange> addBlankDrawingAfter2(int layer, int frame);
+    int addBlankDrawingAfter(int layer, int frame);
+    int addCloneDrawingAfter(int layer, int frame);
+    QList<Model::SceneChange> addCloneDrawingAfter2(int layer, int frame, bool quiet);
+    int addCloneDrawingsAfter(int layer, int frame, int count);
+    QList<Model::SceneChange> addCloneDrawingsAfter2(int layer, int frame, int count);
+    // Moves the original at frame by distance frames over the holds around
+    // it; minDistance and maxDistance are the extremes reached while dragging.
+    QList<Model::SceneChange> slideOriginalDrawing(int layer, int frame, int distance,
+                                                   int minDistance, int maxDistance);
+    QList<Model::SceneChange> removeFrame(int layer, int frame);
+    // Removes frame, frame - 1, ... frame - count + 1.
+    QList<Model::SceneChange> removeFrames(int layer, int frame, int count);
+    // Makes the cell an original showing the drawing. With passClonesOn the
+    // cell's distant clones keep the old drawing under a promoted original;
+    // without it they follow the cell.
+    QList<Model::SceneChange> replaceDrawing(int layer, int frame,
+                                             std::shared_ptr<Model::Drawing> drawing,
+                                             bool passClonesOn, bool quiet);
+    QList<Model::SceneChange> replaceDrawingWithHold(int layer, int frame, bool quiet);
+    QList<Model::SceneChange> replaceDrawingWithOriginal(int layer, int frame,
+                                                         QUuid const& copyId);
+    QList<Model::SceneChange> replaceDrawingWithDistantClone(int layer, int frame,
+                                                             Model::DrawingRef target,
+                                                             bool quiet);
+    // Cuts the path out of the drawing shown at the cell, which its owner,
+    // holds and distant clones share.
+    QList<Model::SceneChange> appendCut(int layer, int frame, QPainterPath const& path);
+    // Merges the source draw layer's drawings onto the destination's, which is
+    // lengthened to match. Makes no records: merging is undone by putting the
+    // layers themselves back.
+    void copyLayerOnto(int sourceLayer, int destinationLayer);
+
+    // Applies records front to back and repairs holds, distant clones and
+    // their links around every restored cell.
+    void addChanges(QList<Model::SceneChange> const& changes);
+    // Gives the holds after the cell the cell's drawing; returns the cell and
+    // those holds as (frame, layer) pairs.
+    QList<std::pair<int, int>> updateHolds(int frame, int layer);
+    // Sorts the (frame, layer) pairs, drops repeats and emits drawingsChanged.
+    void internalDrawingsChanged(QList<std::pair<int, int>>& changedCells);
+
+    // --- Layer properties and navigation -------------------------------------
+    bool isLayerLinked(int layer) const;
+    bool setLayerLinked(int layer, bool linked);
+    bool setLayerVisible(int layer, bool visible);
+    // Counts up the highest used layer number.
+    QString getNextLayerName();
+    // Layers that reach the frame range, walking the display order.
+    int layerIndexBottom() const;
+    int layerIndexBelow(int layer) const;
+    int layerIndexBelow() const;
+    int layerIndexAbove() const;
+    bool canMergeLayerDown(int layer) const;
+
+public slots:
+    // Resizes every visual layer's drawings with the fit mode; the dialog,
+    // when given, advances by one per cell. An empty size is ignored.
+    void setFrameSize(QSize size, KW::FitMode fitMode, QProgressDialog* progressDialog);
+
 public slots:
     void setName(QString const& name);
     void setFrameRate(double frameRate);
@@ -235,6 +306,24 @@ private:
     void relinkAddedLayer(VisualLayer& layer);
     void detachRemovedLayer(VisualLayer& layer);
     void paintLayers(QPainter& painter, int frame, VisualLayer const* current) const;
+
+    // Helpers of the cell edits and of addChanges.
+    using ChangedCells = QList<std::pair<int, int>>;
+    // The linked layers when the layer is linked, else the layer alone.
+    QList<int> editedLayers(int layer) const;
+    // Inserts a cell as newFrame on the edited layers; the target gets a blank
+    // when blank is set, every other layer a hold. Returns removal records.
+    QList<Model::SceneChange> insertFrameAt(int layer, int newFrame, bool blank, bool quiet);
+    // Hands an original's distant clones to the first of them that still
+    // exists, which becomes their original; empties the original's list.
+    void promoteFirstClone(LayerItem& original, ChangedCells& changed);
+    // Takes a distant clone out of its original's list and forgets the original.
+    void detachDistantClone(QUuid const& layerId, LayerItem& clone, ChangedCells& changed);
+    // The original a distant clone may show: an original cell on a layer of
+    // the clone's own type, else empty.
+    std::shared_ptr<LayerItem> originalOfSameType(int layer, DrawingRef const& ref) const;
+    void repairRestoredCell(int layer, int frame, ChangedCells& changed);
+    void finishCellEdit(ChangedCells& changed, bool quiet);
 
     struct Data;
     std::unique_ptr<Data> d;
