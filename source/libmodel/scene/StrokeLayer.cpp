@@ -65,42 +65,7 @@ StrokeLayer::StrokeLayer(StrokeLayer const& other)
     d->color = other.d->color;
     updateColorTable();
 
-    QUuid const sourceId = other.identifier();
-    QUuid const copyId = identifier();
-    auto const deepCopy = [](std::shared_ptr<Drawing> const& drawing) {
-        return drawing ? std::shared_ptr<Drawing>(drawing->clone()) : nullptr;
-    };
-
-    QList<std::shared_ptr<LayerItem>>& cells = frames();
-    for (std::shared_ptr<LayerItem> const& source : other.frames()) {
-        std::shared_ptr<LayerItem> cell;
-        switch (source->kind) {
-        case LayerItem::Hold:
-            // A stray hold at the start has no cell to repeat and keeps a
-            // copy of its own drawing.
-            cell = std::make_shared<LayerItem>(cells.isEmpty() ? deepCopy(source->drawing)
-                                                               : cells.last()->drawing);
-            break;
-        case LayerItem::DistantClone:
-            cell = std::make_shared<LayerItem>(LayerItem::DistantClone, source->identifier,
-                                               deepCopy(source->drawing));
-            cell->clones = source->clones;
-            cell->original = source->original;
-            if (cell->original.layer == sourceId)
-                cell->original.layer = copyId;
-            break;
-        default:
-            cell = std::make_shared<LayerItem>(LayerItem::Original, source->identifier,
-                                               deepCopy(source->drawing));
-            for (DrawingRef const& ref : source->clones) {
-                if (ref.layer == sourceId)
-                    cell->clones.append(DrawingRef{copyId, ref.drawing});
-            }
-            cell->original = source->original;
-            break;
-        }
-        cells.append(cell);
-    }
+    copyCellsOf(other);
 }
 
 StrokeLayer::~StrokeLayer() = default;

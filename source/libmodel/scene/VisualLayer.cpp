@@ -348,4 +348,47 @@ void VisualLayer::holdsTakeDrawingOf(int frame)
         d->frames.at(f - 1)->drawing = drawing;
 }
 
+
+void VisualLayer::copyCellsOf(VisualLayer const& other)
+{
+    // Links between cells of the source layer are carried over to the copy;
+    // links to other layers stay as they are.
+    QUuid const sourceId = other.identifier();
+    QUuid const copyId = identifier();
+    auto const deepCopy = [](std::shared_ptr<Drawing> const& drawing) {
+        return drawing ? std::shared_ptr<Drawing>(drawing->clone()) : nullptr;
+    };
+
+    QList<std::shared_ptr<LayerItem>>& cells = frames();
+    for (std::shared_ptr<LayerItem> const& source : other.frames()) {
+        std::shared_ptr<LayerItem> cell;
+        switch (source->kind) {
+        case LayerItem::Hold:
+            // A hold repeats the copied cell before it; a stray hold at the
+            // start has none and keeps a drawing of its own.
+            cell = std::make_shared<LayerItem>(cells.isEmpty() ? deepCopy(source->drawing)
+                                                               : cells.last()->drawing);
+            break;
+        case LayerItem::DistantClone:
+            cell = std::make_shared<LayerItem>(LayerItem::DistantClone, source->identifier,
+                                               deepCopy(source->drawing));
+            cell->clones = source->clones;
+            cell->original = source->original;
+            if (cell->original.layer == sourceId)
+                cell->original.layer = copyId;
+            break;
+        default:
+            cell = std::make_shared<LayerItem>(LayerItem::Original, source->identifier,
+                                               deepCopy(source->drawing));
+            for (DrawingRef const& ref : source->clones) {
+                if (ref.layer == sourceId)
+                    cell->clones.append(DrawingRef{copyId, ref.drawing});
+            }
+            cell->original = source->original;
+            break;
+        }
+        cells.append(cell);
+    }
+}
+
 } // namespace Model

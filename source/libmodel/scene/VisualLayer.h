@@ -83,6 +83,11 @@ public slots:
 signals:
     void visibleChanged(bool visible);
 
+protected:
+    // For the copy constructors of the concrete layers: appends deep copies of
+    // the other layer's cells, keeping their identifiers and links.
+    void copyCellsOf(VisualLayer const& other);
+
 private:
     // The frame as the cycle mode shows it: wrapped into 1..length.
     int wrapped(int frame) const;
