@@ -2,6 +2,8 @@
 
 #include "audio/AudioLayer.h"
 #include "drawings/Drawing.h"
+#include "drawings/ImageDrawing.h"
+#include "drawings/StrokeDrawing.h"
 #include "scene/AnnotationLayer.h"
 #include "scene/DrawLayer.h"
 #include "scene/Layer.h"
@@ -9,15 +11,26 @@
 #include "scene/StrokeLayer.h"
 #include "scene/VisualLayer.h"
 #include "settings/Settings.h"
+#include "strokes/CompoundStroke.h"
+#include "strokes/FloatingSelection.h"
+#include "strokes/SingleStroke.h"
+#include "tools/Tool.h"
+#include "tools/ToolManager.h"
 
+#include <QDataStream>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QSet>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <optional>
 
@@ -28,6 +41,8 @@ namespace {
 constexpr double minimumFrameRate = 0.1;
 constexpr double maximumFrameRate = 60.0;
 constexpr int undoLimit = 50;
+constexpr int extraStrokePointIntervalMs = 20;
+constexpr int strokeEndPointIntervalMs = 500;
 
 // Opacities this close to 0 paint nothing.
 bool isZeroOpacity(double opacity)
@@ -50,13 +65,6 @@ bool isDrawType(int type)
     return type == Layer::StrokeLayerType || type == Layer::PaintLayerType;
 }
 
-QPixmap transparentPixmap(QSize const& size)
-{
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
 } // namespace
 
 struct Scene::Data
@@ -66,9 +74,13 @@ struct Scene::Data
     QSize frameSize;
     QList<std::shared_ptr<Layer>> layers;
     BacklightSettings backlightSettings;
+    QList<Scene::BacklightFrame> backlightFrames; // farthest first
+    // Set while a caller announces the new backlight frames itself.
+    bool holdBacklightFramesChanged = false;
     QPixmap framePixmap;
     QPixmap currentFramePixmap;
     QPixmap backlightPixmap;
+    QRect currentFrameInk; // where the current-frame picture may have ink
     QList<int> visualLayerIndices;  // display position of each layer index
     QList<int> logicalLayerIndices; // layer index at each display position
     int maximumFrameNumber = 1;
@@ -81,10 +93,19 @@ struct Scene::Data
     int frameRangeLast = 1;
     KW::ThumbnailSize thumbnailSize = KW::ThumbnailSize::ThumbnailTiny;
     QUndoStack* undoStack = nullptr;
-    // The active stroke and the two stroke timers join these fields with the
-    // scene's stroke input.
+    std::unique_ptr<SingleStroke> activeStroke;
+    // While a stroke is in progress: an extra point while the pen rests, and
+    // the end point once it has rested long.
+    QTimer extraPointTimer;
+    QTimer endPointTimer;
     double frameRate = 0.0;
     int highestUsedLayerNumber = 0;
+
+    Data()
+    {
+        extraPointTimer.setInterval(extraStrokePointIntervalMs);
+        endPointTimer.setInterval(strokeEndPointIntervalMs);
+    }
 };
 
 Scene::Scene(QObject* parent)
@@ -100,6 +121,8 @@ Scene::Scene(QObject* parent)
     d->thumbnailSize = settings->thumbnailSize();
     d->undoStack = new QUndoStack(this);
     d->undoStack->setUndoLimit(undoLimit);
+    connect(&d->extraPointTimer, &QTimer::timeout, this, &Scene::addExtraStrokePoint);
+    connect(&d->endPointTimer, &QTimer::timeout, this, &Scene::addStrokeEndPoint);
     readAndConnectSettings();
 }
 
@@ -678,6 +701,11 @@ void Scene::setFrameRange(int lower, int upper, int wantedFrameId, int wantedLay
 
 bool Scene::setActiveFrameAndLayerInternal(int frame, int layer, SetFrameBehaviour behaviour)
 {
+    // Only a layer of the list, or none (-1), may become active: everything
+    // that reads the active index relies on that.
+    if (layer >= numLayers())
+        return false;
+    layer = std::max(layer, -1);
     if (frame == d->activeFrame && layer == d->activeLayerIdx) {
         if (behaviour != KeepWithinDrawnFrames)
             return false;
@@ -696,7 +724,6 @@ bool Scene::setActiveFrameAndLayerInternal(int frame, int layer, SetFrameBehavio
         int const type = layerType(layer);
         if (type == Layer::AudioLayerType || type == Layer::AnnotationLayerType || frame < 1)
             return false;
-        // An index past the list counts as an empty layer.
         int const length = layerLength(layer);
         if (length + 1 < d->frameRangeFirst)
             return false;
@@ -1034,36 +1061,155 @@ void Scene::disconnectFromOriginal(DrawingRef clone, std::shared_ptr<LayerItem c
 
 // --- cached pictures ---------------------------------------------------------
 
-void Scene::paintLayers(QPainter& painter, int frame, VisualLayer const* current) const
+namespace {
+
+// A stroke drawing has ink only where its strokes reach, plus the rim that
+// rasterising may touch; other layers may paint anywhere. Painting each
+// layer only there keeps a full-frame composite cheap.
+constexpr int inkRim = 4;
+
+QRect inkedPart(VisualLayer const& layer, int frame, QRect const& rect)
+{
+    auto const* strokes = qobject_cast<StrokeLayer const*>(&layer);
+    if (!strokes)
+        return rect;
+    // The cell the layer paints at the frame, past its end as its beyond
+    // mode says.
+    int const length = strokes->length();
+    if (frame < 1 || length == 0)
+        return QRect();
+    int index = frame - 1;
+    if (frame > length) {
+        switch (strokes->layerBeyondLast()) {
+        case Layer::cycleDrawings:
+            index = (frame - 1) % length;
+            break;
+        case Layer::freezeLast:
+            index = length - 1;
+            break;
+        case Layer::showNothing:
+            return QRect();
+        }
+    }
+    StrokeDrawing const* drawing = strokes->strokeDrawing(index);
+    if (!drawing || drawing->buffer().isNull())
+        return QRect();
+    return rect & drawing->rootStroke()->boundingRect().adjusted(-inkRim, -inkRim, inkRim, inkRim);
+}
+
+// Reuses the pixmap's memory when the frame size is unchanged.
+void clearPixmap(QPixmap& pixmap, QSize const& size)
+{
+    if (pixmap.size() != size)
+        pixmap = QPixmap(size);
+    pixmap.fill(Qt::transparent);
+}
+
+} // namespace
+
+QRect Scene::paintLayers(QPainter& painter, int frame, VisualLayer const* current) const
 {
     QRect const rect = frameRect();
+    QRect painted;
+    auto const paint = [&](VisualLayer const& layer) {
+        QRect const part = inkedPart(layer, frame, rect);
+        if (part.isEmpty())
+            return;
+        layer.draw(frame, &painter, part);
+        painted |= part;
+    };
     for (auto it = d->logicalLayerIndices.crbegin(); it != d->logicalLayerIndices.crend(); ++it) {
         VisualLayer const* visual = visualLayer(*it);
         if (!visual || visual == current || !visual->isVisible()
             || isZeroOpacity(visual->opacity()))
             continue;
-        visual->draw(frame, &painter, rect);
+        paint(*visual);
     }
     // The layer being worked on is always seen, whatever its place.
     if (current && current->isVisible() && !isZeroOpacity(current->opacity()))
-        current->draw(frame, &painter, rect);
+        paint(*current);
+    return painted;
 }
 
 void Scene::updateCachedCurrentFramePixmap()
 {
-    d->currentFramePixmap = transparentPixmap(d->frameSize);
+    clearPixmap(d->currentFramePixmap, d->frameSize);
     int const frame = isScrubFrameShown() ? d->scrubFrame : shownFrame();
     QPainter painter(&d->currentFramePixmap);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    paintLayers(painter, frame, visualLayer(validActiveLayer()));
+    d->currentFrameInk = paintLayers(painter, frame, visualLayer(validActiveLayer()));
 }
+
+namespace {
+
+BacklightSetting const& currentBacklightSetting(BacklightSettings const& settings)
+{
+    return settings.current == BacklightSettings::BacklightSettingB ? settings.settingB
+                                                                     : settings.settingA;
+}
+
+// The lists are recomputed often; only a real change is announced.
+bool sameBacklightFrames(QList<Scene::BacklightFrame> const& a,
+                         QList<Scene::BacklightFrame> const& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        double const x = a.at(i).opacity;
+        double const y = b.at(i).opacity;
+        if (a.at(i).frame != b.at(i).frame || a.at(i).hueShift != b.at(i).hueShift
+            || std::abs(x - y) * 1e12 > std::min(std::abs(x), std::abs(y)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 void Scene::updateCachedBacklightPixmap()
 {
-    d->backlightPixmap = transparentPixmap(d->frameSize);
-    // The choice of backlight frames and the stroke layers' drawing of them
-    // complete the light table; until they exist it stays transparent,
-    // which is also what it shows while the backlight is off.
+    clearPixmap(d->backlightPixmap, d->frameSize);
+    updateBacklightFrames();
+    if (!d->backlightSettings.enabled || d->backlightFrames.isEmpty())
+        return;
+
+    // Only stroke layers show through the light table; pictures never do.
+    QList<StrokeLayer const*> layers;
+    if (currentBacklightSetting(d->backlightSettings).layers
+        == BacklightSetting::BacklightVisibleLayers) {
+        for (auto it = d->logicalLayerIndices.crbegin(); it != d->logicalLayerIndices.crend();
+             ++it) {
+            VisualLayer const* visual = visualLayer(*it);
+            if (visual && visual->isVisible() && !isZeroOpacity(visual->opacity())) {
+                if (auto const* strokes = qobject_cast<StrokeLayer const*>(visual))
+                    layers.append(strokes);
+            }
+        }
+    } else if (auto const* strokes = qobject_cast<StrokeLayer const*>(
+                   visualLayer(validActiveLayer()))) {
+        layers.append(strokes);
+    }
+    if (layers.isEmpty())
+        return;
+
+    QRect const rect = frameRect();
+    QPainter painter(&d->backlightPixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (BacklightFrame const& record : std::as_const(d->backlightFrames)) {
+        if (record.frame < 1 || record.frame > d->maximumFrameNumber)
+            continue;
+        painter.save();
+        // A neighbour moved off the pegs is seen where it lies on the pegs.
+        painter.setTransform(painter.transform()
+                             * offPegsTransform(record.frame, nullptr).inverted());
+        for (StrokeLayer const* layer : std::as_const(layers)) {
+            QRect const part = inkedPart(*layer, record.frame, rect);
+            if (!part.isEmpty())
+                layer->drawBacklight(record.frame, &painter, part, record.hueShift,
+                                     record.opacity);
+        }
+        painter.restore();
+    }
 }
 
 void Scene::updateCachedFramePixmap(bool updateBacklight)
@@ -1071,26 +1217,51 @@ void Scene::updateCachedFramePixmap(bool updateBacklight)
     if (numVisualLayers() == 0)
         return;
     updateCachedCurrentFramePixmap();
-    if (updateBacklight || d->backlightPixmap.isNull())
+    // A backlight of another frame size would leave part of the frame as it was.
+    if (updateBacklight || d->backlightPixmap.size() != d->frameSize)
         updateCachedBacklightPixmap();
-    d->framePixmap = d->backlightPixmap.copy();
+    if (d->framePixmap.size() != d->frameSize)
+        d->framePixmap = QPixmap(d->frameSize);
     QPainter painter(&d->framePixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawPixmap(0, 0, d->backlightPixmap);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    // The dimmed view of the other layers while a lassoing tool is in use
-    // comes with the tool manager.
-    painter.drawPixmap(0, 0, d->currentFramePixmap);
+
+    ToolManager const* tools = ToolManager::instance();
+    if (!tools->isLassoingTool() || tools->currentToolState() != Tool::Usable) {
+        QRect const ink = d->currentFrameInk;
+        if (!ink.isEmpty())
+            painter.drawPixmap(ink, d->currentFramePixmap, ink);
+        return;
+    }
+    // While lassoing, the drawing to cut from stands out of the others.
+    int const frame = shownFrame();
+    QRect const rect = frameRect();
+    VisualLayer const* current = visualLayer(validActiveLayer());
+    painter.setOpacity(0.25);
+    for (auto it = d->logicalLayerIndices.crbegin(); it != d->logicalLayerIndices.crend(); ++it) {
+        VisualLayer const* visual = visualLayer(*it);
+        if (visual && visual != current && visual->isVisible()
+            && !isZeroOpacity(visual->opacity())) {
+            if (QRect const part = inkedPart(*visual, frame, rect); !part.isEmpty())
+                visual->draw(frame, &painter, part);
+        }
+    }
+    painter.setOpacity(1.0);
+    if (current && current->isVisible() && !isZeroOpacity(current->opacity())) {
+        if (QRect const part = inkedPart(*current, frame, rect); !part.isEmpty())
+            current->draw(frame, &painter, part);
+    }
 }
 
 void Scene::setBacklightSettings(BacklightSettings backlightSettings)
 {
     BacklightSettings& stored = d->backlightSettings;
-    auto const currentSetting = [](BacklightSettings const& s) -> BacklightSetting const& {
-        return s.current == BacklightSettings::BacklightSettingB ? s.settingB : s.settingA;
-    };
     if (backlightSettings.current == stored.current
         && backlightSettings.onlyKeyFrames == stored.onlyKeyFrames) {
-        bool const matters = backlightSettings.enabled != stored.enabled
-                             || currentSetting(backlightSettings) != currentSetting(stored);
+        bool const matters =
+            backlightSettings.enabled != stored.enabled
+            || currentBacklightSetting(backlightSettings) != currentBacklightSetting(stored);
         stored = std::move(backlightSettings);
         // A change of the set not in use repaints nothing.
         if (!matters)
@@ -1098,9 +1269,786 @@ void Scene::setBacklightSettings(BacklightSettings backlightSettings)
     } else {
         stored = std::move(backlightSettings);
     }
+    // The views hear of the new frames once, after the new picture.
+    d->holdBacklightFramesChanged = true;
     updateCachedFramePixmap(true);
+    d->holdBacklightFramesChanged = false;
     emit rectChanged(frameRect());
     emit backlightFramesChanged();
+}
+
+// --- drawing the frame ---------------------------------------------------------
+
+void Scene::paintLayersLive(QPainter* painter, QRect const& rect, int frame,
+                            VisualLayer const* current, bool skipCurrent) const
+{
+    for (auto it = d->logicalLayerIndices.crbegin(); it != d->logicalLayerIndices.crend(); ++it) {
+        VisualLayer const* visual = visualLayer(*it);
+        if (!visual || !visual->isVisible() || (skipCurrent && visual == current))
+            continue;
+        if (QRect const part = inkedPart(*visual, frame, rect); !part.isEmpty())
+            visual->draw(frame, painter, part);
+    }
+}
+
+void Scene::draw(QPainter* painter, QRect const& exposed) const
+{
+    QRect const r = exposed & frameRect();
+    if (!painter || r.isEmpty())
+        return;
+    bool const scrubbing = isScrubFrameShown();
+    if (!scrubbing) {
+        if (!d->activeStroke) {
+            painter->drawPixmap(r, d->framePixmap, r);
+            return;
+        }
+        painter->drawPixmap(r, d->backlightPixmap, r);
+    }
+    // Painted live: while scrubbing, every layer at the scrub frame in its
+    // place in the stack; while drawing, the active layer with its stroke on
+    // top of the others.
+    VisualLayer const* current = visualLayer(validActiveLayer());
+    int const frame = scrubbing ? d->scrubFrame : shownFrame();
+    paintLayersLive(painter, r, frame, current, !scrubbing);
+    if (scrubbing || !current || !current->isVisible())
+        return;
+    auto const* drawLayer = qobject_cast<DrawLayer const*>(current);
+    if (drawLayer && isDrawType(current->type()))
+        drawLayer->draw(frame, painter, r, d->activeStroke.get());
+    else
+        current->draw(frame, painter, r);
+}
+
+void Scene::drawOnlyCurrentFrame(QPainter* painter, QRect const& exposed) const
+{
+    QRect const r = exposed & frameRect();
+    if (!painter || r.isEmpty())
+        return;
+    bool const scrubbing = isScrubFrameShown();
+    if (!scrubbing && !d->activeStroke) {
+        painter->drawPixmap(r, d->currentFramePixmap, r);
+        return;
+    }
+    VisualLayer const* current = visualLayer(validActiveLayer());
+    int const frame = scrubbing ? d->scrubFrame : shownFrame();
+    paintLayersLive(painter, r, frame, current, !scrubbing);
+    if (scrubbing || !current || !current->isVisible() || !isDrawType(current->type()))
+        return;
+    if (auto const* drawLayer = qobject_cast<DrawLayer const*>(current))
+        drawLayer->draw(frame, painter, r, d->activeStroke.get());
+}
+
+void Scene::drawOnlyBackLight(QPainter* painter, QRect const& exposed) const
+{
+    QRect const r = exposed & frameRect();
+    if (!painter || r.isEmpty() || isScrubFrameShown())
+        return;
+    painter->drawPixmap(r, d->backlightPixmap, r);
+}
+
+// --- backlight frames ------------------------------------------------------------
+
+// Neighbours are counted in drawings: a stop is a frame where some backlight
+// layer shows a new drawing (or, with only key drawings, where the active
+// layer has a key drawing).
+struct Scene::BacklightSearch
+{
+    BacklightSetting::ShowOption show = BacklightSetting::StopAtEnds;
+    bool onlyKeyFrames = false;
+    int first = 1;
+    int last = 1;
+    int maximum = 1;
+    VisualLayer const* active = nullptr; // the active layer when it is visual
+    int activeLength = 0;
+    QList<VisualLayer const*> layers;
+
+    bool isActiveVirtualLastFrame(int frame) const
+    {
+        return active && active->isVirtualLastFrame(frame);
+    }
+
+    bool isDrawingChange(int frame) const
+    {
+        return std::any_of(layers.cbegin(), layers.cend(), [frame](VisualLayer const* layer) {
+            int const type = layer->drawingTypeBeyond(frame);
+            return type == LayerItem::Original || type == LayerItem::DistantClone
+                   || layer->isVirtualLastFrame(frame);
+        });
+    }
+
+    bool isStop(int frame) const
+    {
+        if (onlyKeyFrames)
+            return active && active->isKeyDrawing(frame);
+        return isDrawingChange(frame)
+               || (show != BacklightSetting::ShowOutsideRange && frame == first);
+    }
+
+    // The first stop walking from one frame to another, either way; -1 when
+    // there is none.
+    int stopUp(int from, int to) const
+    {
+        for (int frame = from; frame <= to; ++frame) {
+            if (isStop(frame))
+                return frame;
+        }
+        return -1;
+    }
+
+    int stopDown(int from, int to) const
+    {
+        for (int frame = from; frame >= to; --frame) {
+            if (isStop(frame))
+                return frame;
+        }
+        return -1;
+    }
+
+    int next(int frame) const
+    {
+        switch (show) {
+        case BacklightSetting::StopAtEnds:
+            if (frame < first || frame >= last)
+                return -1;
+            return stopUp(frame + 1, last);
+        case BacklightSetting::WrapAtEnds:
+            if (frame >= first && frame < last) {
+                if (int const stop = stopUp(frame + 1, last); stop != -1)
+                    return stop;
+            }
+            return stopUp(first, last);
+        case BacklightSetting::ShowOutsideRange:
+            // Frame 1 has neighbours after it like any other frame.
+            if (frame < 1 || frame >= maximum)
+                return -1;
+            return stopUp(frame + 1, maximum);
+        }
+        return -1;
+    }
+
+    int previous(int frame) const
+    {
+        bool const virtualLast = isActiveVirtualLastFrame(frame);
+        switch (show) {
+        case BacklightSetting::StopAtEnds:
+            if (frame < first || (frame > last && !virtualLast))
+                return -1;
+            return stopDown(virtualLast ? std::min(activeLength, last) : frame - 1, first);
+        case BacklightSetting::WrapAtEnds:
+            if (frame > first && frame <= last) {
+                if (int const stop = stopDown(frame - 1, first); stop != -1)
+                    return stop;
+            }
+            return stopDown(std::min(activeLength, last), first);
+        case BacklightSetting::ShowOutsideRange:
+            if (frame < 1 || (frame > maximum && !virtualLast))
+                return -1;
+            return stopDown(virtualLast ? std::min(activeLength, maximum) : frame - 1, 1);
+        }
+        return -1;
+    }
+};
+
+QList<Scene::BacklightFrame> Scene::computeBacklightFrames() const
+{
+    BacklightSettings const& settings = d->backlightSettings;
+    if (!settings.enabled)
+        return {};
+    BacklightSetting const& setting = currentBacklightSetting(settings);
+    int const hueStep = setting.hueShift == BacklightSetting::UseHueShift ? 30 : 0;
+
+    BacklightSearch search;
+    search.show = setting.showOption;
+    search.onlyKeyFrames = settings.onlyKeyFrames;
+    search.first = d->frameRangeFirst;
+    search.last = d->frameRangeLast;
+    search.maximum = d->maximumFrameNumber;
+    int const active = validActiveLayer();
+    search.active = visualLayer(active);
+    search.activeLength = search.active ? search.active->length()
+                                        : (active >= 0 ? d->maximumFrameNumber : 0);
+    if (setting.layers == BacklightSetting::BacklightVisibleLayers) {
+        for (auto it = d->logicalLayerIndices.crbegin(); it != d->logicalLayerIndices.crend();
+             ++it) {
+            VisualLayer const* visual = visualLayer(*it);
+            if (visual && visual->isVisible())
+                search.layers.append(visual);
+        }
+    } else if (search.active) {
+        search.layers.append(search.active);
+    }
+
+    int const start = std::min(d->activeFrame, d->frameRangeLast + 1);
+    int forward = start;
+    int backward = start;
+    // On a held drawing the nearest neighbour before is the drawing before
+    // the held one, so the search starts where the held drawing starts.
+    if (!settings.onlyKeyFrames && !search.isActiveVirtualLastFrame(start)
+        && !search.isDrawingChange(start) && start != search.first)
+        backward = search.previous(start);
+
+    QList<double> const& before = setting.opacityLevelsBefore;
+    QList<double> const& after = setting.opacityLevelsAfter;
+    QList<BacklightFrame> frames;
+    for (qsizetype i = 0; i < std::max(before.size(), after.size()); ++i) {
+        int const step = int(i + 1) * hueStep;
+        // A cursor that found nothing stays there for the rest of the search.
+        if (i < after.size()) {
+            if (forward != -1)
+                forward = search.next(forward);
+            if (forward != -1 && after.at(i) > 0.01)
+                frames.append({forward, after.at(i), -step});
+        }
+        if (i < before.size()) {
+            if (backward != -1)
+                backward = search.previous(backward);
+            if (backward != -1 && before.at(i) > 0.01)
+                frames.append({backward, before.at(i), step});
+        }
+    }
+    std::reverse(frames.begin(), frames.end());
+    return frames;
+}
+
+QList<Scene::BacklightFrame> Scene::backlightFrames() const
+{
+    return d->backlightFrames;
+}
+
+void Scene::updateBacklightFrames()
+{
+    QList<BacklightFrame> frames = computeBacklightFrames();
+    if (sameBacklightFrames(frames, d->backlightFrames))
+        return;
+    d->backlightFrames = std::move(frames);
+    if (!d->holdBacklightFramesChanged)
+        emit backlightFramesChanged();
+}
+
+bool Scene::isBacklightFrame(int frame) const
+{
+    if (!d->backlightSettings.enabled)
+        return false;
+    if (frame == d->activeFrame)
+        return true;
+    return std::any_of(d->backlightFrames.cbegin(), d->backlightFrames.cend(),
+                       [frame](BacklightFrame const& record) { return record.frame == frame; });
+}
+
+// --- cell queries ----------------------------------------------------------------
+
+int Scene::drawingType(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual ? visual->drawingType(frame) : int(LayerItem::NoDrawing);
+}
+
+int Scene::drawingTypeBeyond(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual ? visual->drawingTypeBeyond(frame) : int(LayerItem::NoDrawing);
+}
+
+bool Scene::isOriginalFrame(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual && visual->isOriginalFrame(frame);
+}
+
+bool Scene::isDistantCloneFrame(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual && visual->isDistantCloneFrame(frame);
+}
+
+bool Scene::isHoldFrame(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual && visual->isHoldFrame(frame);
+}
+
+bool Scene::isLastHoldFrame(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual && visual->isLastHoldFrame(frame);
+}
+
+bool Scene::isKeyDrawing(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual && visual->isKeyDrawing(frame);
+}
+
+bool Scene::isVirtualLastFrame(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual && visual->isVirtualLastFrame(frame);
+}
+
+bool Scene::isVirtualLastFrame() const
+{
+    return !isScrubFrameShown() && isVirtualLastFrame(d->activeLayerIdx, d->activeFrame);
+}
+
+std::shared_ptr<LayerItem> Scene::lookupLayerItem(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual ? visual->layerItem(frame) : nullptr;
+}
+
+QImage Scene::thumbnail(int layer, int frame, QSize const& size) const
+{
+    Layer const* l = this->layer(layer).get();
+    if (auto const* visual = qobject_cast<VisualLayer const*>(l))
+        return visual->thumbnail(frame, size);
+    if (auto const* audio = qobject_cast<AudioLayer const*>(l))
+        return audio->thumbnail(frame, size);
+    if (auto const* annotation = qobject_cast<AnnotationLayer const*>(l))
+        return annotation->thumbnail(frame, size);
+    return QImage();
+}
+
+QString Scene::toolTip(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual ? visual->toolTip(frame) : QString();
+}
+
+QList<std::pair<int, int>> Scene::cloneIndices(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    if (!visual || !visual->isFrameValid(frame))
+        return {};
+    std::shared_ptr<LayerItem> cell = visual->layerItem(frame);
+    int originalLayer = layer;
+    int originalFrame = frame;
+    if (cell->kind == LayerItem::DistantClone) {
+        cell = lookupLayerItem(cell->original, &originalLayer, &originalFrame);
+        if (!cell)
+            return {};
+    }
+    if (cell->kind != LayerItem::Original)
+        return {};
+    QList<std::pair<int, int>> cells{{originalFrame, originalLayer}};
+    for (DrawingRef const& ref : std::as_const(cell->clones)) {
+        int cloneLayer = -1;
+        int cloneFrame = -1;
+        if (lookupLayerItem(ref, &cloneLayer, &cloneFrame))
+            cells.append({cloneFrame, cloneLayer});
+    }
+    return cells;
+}
+
+QColor Scene::layerColor(int layer) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    if (!visual)
+        return QColor();
+    if (auto const* strokes = qobject_cast<StrokeLayer const*>(visual))
+        return strokes->color();
+    return QColor(Qt::black);
+}
+
+double Scene::layerOpacity(int layer) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual ? visual->opacity() : 0.0;
+}
+
+bool Scene::hasDrawing(QUuid layerId, QUuid cellId, int* layer, int* frame) const
+{
+    return lookupLayerItem(DrawingRef{layerId, cellId}, layer, frame) != nullptr;
+}
+
+std::shared_ptr<LayerItem> Scene::lookupCopyId(QUuid const& copyId, DrawingRef* ref, int* layer,
+                                               int* frame) const
+{
+    // Drawings never copied have no identifier: a null one names none of them.
+    if (copyId.isNull())
+        return nullptr;
+    for (qsizetype l = 0; l < d->layers.size(); ++l) {
+        auto const* visual = qobject_cast<VisualLayer const*>(d->layers.at(l).get());
+        if (!visual)
+            continue;
+        QList<std::shared_ptr<LayerItem>> const& cells = visual->frames();
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            std::shared_ptr<LayerItem> const& cell = cells.at(i);
+            if (cell->kind != LayerItem::Original || !cell->drawing
+                || cell->drawing->currentCopyId() != copyId)
+                continue;
+            if (ref)
+                *ref = cell->reference(visual->identifier());
+            if (layer)
+                *layer = int(l);
+            if (frame)
+                *frame = int(i) + 1;
+            return cell;
+        }
+    }
+    return nullptr;
+}
+
+DrawingRef Scene::lookupOriginalRef(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    if (!visual || !visual->isFrameValid(frame))
+        return DrawingRef();
+    for (int f = frame; f >= 1; --f) {
+        std::shared_ptr<LayerItem> const cell = visual->layerItem(f);
+        if (cell->kind == LayerItem::Original)
+            return cell->reference(visual->identifier());
+        if (cell->kind == LayerItem::DistantClone)
+            return cell->original;
+    }
+    return DrawingRef();
+}
+
+DrawingRef Scene::lookupOriginalRef(QUuid layerId, int frame) const
+{
+    return lookupOriginalRef(lookupLayerIdx(layerId), frame);
+}
+
+DrawingRef Scene::lookupOriginalRefBeyond(int layer, int frame) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    if (!visual)
+        return DrawingRef();
+    int const length = visual->length();
+    if (frame <= length)
+        return lookupOriginalRef(layer, frame);
+    // An empty layer has nothing to repeat.
+    if (length == 0)
+        return DrawingRef();
+    switch (visual->layerBeyondLast()) {
+    case Layer::cycleDrawings:
+        return lookupOriginalRef(layer, (frame - 1) % length + 1);
+    case Layer::freezeLast:
+        return lookupOriginalRef(layer, length);
+    case Layer::showNothing:
+        break;
+    }
+    return DrawingRef();
+}
+
+DrawingRef Scene::lookupOriginalRefBeyond(QUuid layerId, int frame) const
+{
+    return lookupOriginalRefBeyond(lookupLayerIdx(layerId), frame);
+}
+
+int Scene::lookupLayerIdx(QUuid layerId) const
+{
+    for (qsizetype i = 0; i < d->layers.size(); ++i) {
+        if (d->layers.at(i)->identifier() == layerId)
+            return int(i);
+    }
+    return -1;
+}
+
+bool Scene::isOffPegs(int frame, int* layer) const
+{
+    return !offPegsTransform(frame, layer).isIdentity();
+}
+
+QTransform Scene::offPegsTransform(int frame, int layer) const
+{
+    VisualLayer const* visual = visualLayer(layer);
+    return visual ? visual->offPegsTransform(frame) : QTransform();
+}
+
+QImage Scene::annotationImage(int frame) const
+{
+    auto const* annotation =
+        qobject_cast<AnnotationLayer const*>(layer(annotationLayerIdx()).get());
+    return annotation ? annotation->annotationImage(frame) : QImage();
+}
+
+// --- per-cell and per-layer edits ------------------------------------------------
+
+bool Scene::setAnnotationImage(int frame, QImage const& image)
+{
+    int const index = annotationLayerIdx();
+    auto* const annotation = qobject_cast<AnnotationLayer*>(layer(index).get());
+    if (!annotation)
+        return false;
+    // This path keeps no undo records.
+    annotation->replaceFrame(frame, image);
+    emit layersChanged(index, index);
+    return true;
+}
+
+void Scene::setKeyDrawing(int layerIdx, int frameId, bool keyDrawing)
+{
+    VisualLayer* const visual = visualLayer(layerIdx);
+    if (!visual || !visual->isFrameValid(frameId))
+        return;
+    // Set before it is reported, so that whoever hears of it reads the new flag.
+    visual->setKeyDrawing(frameId, keyDrawing);
+    ChangedCells changed{{frameId, layerIdx}};
+    internalDrawingsChanged(changed);
+    // Key drawings are the light table's stops in that mode.
+    if (d->backlightSettings.enabled && d->backlightSettings.onlyKeyFrames) {
+        updateCachedFramePixmap(true);
+        emit rectChanged(frameRect());
+    }
+}
+
+bool Scene::setLayerColor(int layerIdx, QColor color)
+{
+    auto* const strokes = qobject_cast<StrokeLayer*>(visualLayer(layerIdx));
+    if (!strokes)
+        return false;
+    strokes->setColor(color);
+    updateCachedFramePixmap(true);
+    emit rectChanged(frameRect());
+    emit layerColorChanged(layerIdx, color);
+    emit layersChanged(layerIdx, layerIdx);
+    return true;
+}
+
+bool Scene::setLayerOpacity(int layerIdx, double opacity)
+{
+    VisualLayer* const visual = visualLayer(layerIdx);
+    if (!visual)
+        return false;
+    visual->setOpacity(opacity);
+    updateCachedFramePixmap(true);
+    emit rectChanged(frameRect());
+    emit layerOpacityChanged(layerIdx, visual->opacity());
+    emit layersChanged(layerIdx, layerIdx);
+    return true;
+}
+
+void Scene::setOffPegsTransform(int frame, int layer, QTransform const& transform)
+{
+    VisualLayer* const visual = visualLayer(layer);
+    if (!visual || !visual->isFrameValid(frame))
+        return;
+    visual->setOffPegsTransform(frame, transform);
+    // The scene's transform at the frame may have changed for every layer.
+    ChangedCells changed;
+    for (int const index : std::as_const(d->logicalLayerIndices)) {
+        if (visualLayer(index))
+            changed.append({frame, index});
+    }
+    if (frame == d->activeFrame) {
+        updateCachedFramePixmap(true);
+        emit offPegsTransformChanged(offPegsTransform(frame, nullptr));
+    }
+    internalDrawingsChanged(changed);
+}
+
+void Scene::setOffPegsTransform(int frame, QTransform const& transform)
+{
+    // A drawing already off the pegs at the active frame keeps being the one
+    // that moves.
+    int offPegsLayer = -1;
+    offPegsTransform(d->activeFrame, &offPegsLayer);
+    setOffPegsTransform(frame, offPegsLayer >= 0 ? offPegsLayer : d->activeLayerIdx, transform);
+}
+
+void Scene::setCurrentDrawingOffPegsTransform(QTransform transform)
+{
+    setOffPegsTransform(d->activeFrame, transform);
+}
+
+void Scene::internalRectChanged(QRect const& rect)
+{
+    emit rectChanged(rect);
+}
+
+// --- stroke input ------------------------------------------------------------------
+
+void Scene::emitStrokeRect()
+{
+    emit rectChanged(d->activeStroke->drawLastSegmentToBuffer());
+}
+
+void Scene::startStroke(Stroke::GuidePoint&& guide, QPointF const* direction)
+{
+    if (d->activeStroke) {
+        // An unfinished stroke is closed and dropped: nobody asked for it.
+        d->extraPointTimer.stop();
+        d->endPointTimer.stop();
+        d->activeStroke->addEndPoint();
+        emitStrokeRect();
+        d->activeStroke.reset();
+        emit hasActiveStrokeChanged(false);
+    }
+    ToolManager const* tools = ToolManager::instance();
+    Tool::Type const type = tools->currentToolType();
+    Tool* const tool = type == Tool::NoTool ? nullptr : tools->tool(type);
+    d->activeStroke = std::make_unique<SingleStroke>(d->frameSize, tool);
+    if (direction)
+        d->activeStroke->addPoint(std::move(guide), *direction);
+    else
+        d->activeStroke->addPoint(std::move(guide));
+    emitStrokeRect();
+    d->extraPointTimer.start();
+    d->endPointTimer.start();
+    emit hasActiveStrokeChanged(true);
+}
+
+void Scene::beginStroke(Stroke::GuidePoint&& guide)
+{
+    startStroke(std::move(guide), nullptr);
+}
+
+void Scene::beginStroke(Stroke::GuidePoint&& guide, QPointF direction)
+{
+    startStroke(std::move(guide), &direction);
+}
+
+void Scene::addStrokePoint(Stroke::GuidePoint&& guide)
+{
+    if (!d->activeStroke || d->activeStroke->isTooCloseToLastGuidePoint(guide.position))
+        return;
+    d->extraPointTimer.start();
+    d->endPointTimer.start();
+    d->activeStroke->addPoint(std::move(guide));
+    emitStrokeRect();
+}
+
+void Scene::addExtraStrokePoint()
+{
+    if (!d->activeStroke)
+        return;
+    d->activeStroke->addPoint();
+    emitStrokeRect();
+}
+
+void Scene::addStrokeEndPoint()
+{
+    d->extraPointTimer.stop();
+    d->endPointTimer.stop();
+    if (!d->activeStroke)
+        return;
+    // The stroke stays in progress: the pen may move on.
+    d->activeStroke->addEndPoint();
+    emitStrokeRect();
+}
+
+std::unique_ptr<SingleStroke> Scene::endStroke()
+{
+    d->extraPointTimer.stop();
+    d->endPointTimer.stop();
+    if (!d->activeStroke)
+        return nullptr;
+    d->activeStroke->addEndPoint();
+    // Still the active stroke while its last piece is repainted.
+    emitStrokeRect();
+    std::unique_ptr<SingleStroke> stroke = std::move(d->activeStroke);
+    emit hasActiveStrokeChanged(false);
+    return stroke;
+}
+
+SingleStroke const* Scene::activeStroke() const
+{
+    return d->activeStroke.get();
+}
+
+bool Scene::hasActiveStroke() const
+{
+    return d->activeStroke != nullptr;
+}
+
+bool Scene::appendStroke(int layer, int frame, std::unique_ptr<Stroke>&& stroke)
+{
+    // Every refusal is decided before the stroke is taken, so that a refused
+    // stroke stays with its owner (an undo command keeps it for the next
+    // redo). Visibility is no reason: it was checked when the pen went down,
+    // and a redo must put the stroke back whatever is shown now.
+    auto* const strokes = qobject_cast<StrokeLayer*>(this->layer(layer).get());
+    if (!stroke || !strokes || !strokes->isFrameValid(frame))
+        return false;
+    StrokeDrawing const* drawing = strokes->strokeDrawing(frame - 1);
+    if (!drawing)
+        return false;
+    // A drawing takes no eraser before it has strokes to erase.
+    auto const* single = dynamic_cast<SingleStroke const*>(stroke.get());
+    if (single && !single->isPen() && drawing->rootStroke()->isEmpty())
+        return false;
+
+    QRect const bounds = stroke->boundingRect();
+    if (!strokes->appendStroke(frame, std::move(stroke)))
+        return false;
+    strokesChanged(layer, frame, bounds);
+    return true;
+}
+
+std::unique_ptr<Stroke> Scene::removeLastStroke(int layer, int frame)
+{
+    auto* const strokes = qobject_cast<StrokeLayer*>(this->layer(layer).get());
+    if (!strokes)
+        return nullptr;
+    std::unique_ptr<Stroke> stroke = strokes->removeLastStroke(frame);
+    if (!stroke)
+        return nullptr;
+    strokesChanged(layer, frame, stroke->boundingRect());
+    return stroke;
+}
+
+void Scene::strokesChanged(int layer, int frame, QRect const& bounds)
+{
+    updateCachedFramePixmap(true);
+    emit rectChanged(bounds);
+    ChangedCells changed = cellsShowingDrawing(layer, frame);
+    internalDrawingsChanged(changed);
+}
+
+QList<std::pair<int, int>> Scene::cellsShowingDrawing(int layer, int frame)
+{
+    // The cell that owns the drawing: back over holds, or across to the
+    // original of a distant clone.
+    int ownerLayer = layer;
+    int ownerFrame = frame;
+    while (ownerFrame >= 1) {
+        auto const* strokes = qobject_cast<StrokeLayer const*>(this->layer(ownerLayer).get());
+        std::shared_ptr<LayerItem> const cell = strokes ? strokes->layerItem(ownerFrame) : nullptr;
+        if (!cell || cell->kind == LayerItem::Original)
+            break;
+        if (cell->kind == LayerItem::DistantClone
+            && lookupLayerItem(cell->original, &ownerLayer, &ownerFrame))
+            break;
+        --ownerFrame;
+    }
+    // A stray hold at the start owns its drawing itself.
+    ownerFrame = std::max(ownerFrame, 1);
+
+    ChangedCells changed{{ownerFrame, ownerLayer}};
+    changed += updateHolds(ownerFrame, ownerLayer);
+    std::shared_ptr<LayerItem> const owner = lookupLayerItem(ownerLayer, ownerFrame);
+    if (!owner)
+        return changed;
+    for (DrawingRef const& ref : std::as_const(owner->clones)) {
+        int cloneLayer = -1;
+        int cloneFrame = -1;
+        if (!lookupLayerItem(ref, &cloneLayer, &cloneFrame))
+            continue;
+        changed.append({cloneFrame, cloneLayer});
+        changed += updateHolds(cloneFrame, cloneLayer);
+    }
+    return changed;
+}
+
+void Scene::drawDottedLineToCursor(QPainter* painter, QRect const& exposed, double width) const
+{
+    if (!painter || isScrubFrameShown() || !d->activeStroke || d->activeStroke->isEraser())
+        return;
+    auto const* strokes = qobject_cast<StrokeLayer const*>(visualLayer(validActiveLayer()));
+    if (!strokes || !strokes->isVisible())
+        return;
+    d->activeStroke->drawDottedLineFromLastResultToGuide(painter, strokes->color(),
+                                                         exposed & frameRect(), width);
+}
+
+std::unique_ptr<FloatingSelection>
+Scene::createNewFloatingSelection(QPainterPath const& lasso) const
+{
+    int const active = validActiveLayer();
+    if (active < 0 || !isDrawType(layerType(active)))
+        return nullptr;
+    auto const* drawLayer = qobject_cast<DrawLayer const*>(d->layers.at(active).get());
+    return drawLayer ? drawLayer->createNewFloatingSelection(d->activeFrame, lasso) : nullptr;
 }
 
 // --- helpers -----------------------------------------------------------------
@@ -2026,6 +2974,122 @@ bool Scene::canMergeLayerDown(int layer) const
         return false;
     int const below = layerIndexBelow(layer);
     return below >= 0 && layerType(below) == type;
+}
+
+
+// --- clipboard form of drawings ----------------------------------------------
+
+QString Scene::clipboardMimeType()
+{
+    return QStringLiteral("application/x-quillmere");
+}
+
+QMimeData* Scene::createMimeData(int layer, int first, int count) const
+{
+    VisualLayer const* const visual = visualLayer(layer);
+    if (!visual)
+        return nullptr;
+    int const n = std::min(visual->length() - first + 1, count);
+    if (first < 1 || n < 1)
+        return nullptr;
+
+    // The cell whose drawing a frame shows: holds repeat the cell before them.
+    auto const sourceCell = [visual](int frame) {
+        while (frame > 1 && visual->isHoldFrame(frame))
+            --frame;
+        return visual->layerItem(frame);
+    };
+
+    auto mimeData = std::make_unique<QMimeData>();
+    QString const application = QGuiApplication::applicationDisplayName();
+    if (n == 1)
+        mimeData->setText(tr("%1 scene %2, Layer %3, frame %4")
+                              .arg(application, name(), visual->name(), QString::number(first)));
+    else
+        mimeData->setText(tr("%1 scene %2, Layer %3, frames %4-%5")
+                              .arg(application, name(), visual->name(), QString::number(first),
+                                   QString::number(first + n - 1)));
+
+    int const type = visual->type();
+    std::shared_ptr<LayerItem> const firstSource = sourceCell(first);
+    if (type == Layer::ReferenceLayerType) {
+        auto const* picture = dynamic_cast<ImageDrawing const*>(firstSource->drawing.get());
+        if (picture && !picture->image().isNull())
+            mimeData->setImageData(picture->image());
+    } else if (type == Layer::StrokeLayerType) {
+        QImage image(visual->frameSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        visual->draw(first, &painter, image.rect());
+        painter.end();
+        mimeData->setImageData(image);
+    }
+
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << qint32(type) << qint32(n);
+    QSet<DrawingRef> written;
+    for (int frame = first; frame < first + n; ++frame) {
+        std::shared_ptr<LayerItem> const source = sourceCell(frame);
+        QByteArray payload;
+        QDataStream inner(&payload, QIODevice::WriteOnly);
+        inner.setFloatingPointPrecision(QDataStream::SinglePrecision);
+        inner << qint32(visual->layerItem(frame)->kind);
+
+        DrawingRef const ref = source->kind == LayerItem::DistantClone
+                                   ? source->original
+                                   : source->reference(visual->identifier());
+        Drawing* const drawing = source->drawing.get();
+        if (!drawing || written.contains(ref)) {
+            inner << (drawing ? drawing->currentCopyId() : QUuid()) << false;
+        } else {
+            if (drawing->currentCopyId().isNull())
+                drawing->createCopyId();
+            inner << drawing->currentCopyId() << true;
+            if (type == Layer::StrokeLayerType) {
+                if (auto const* strokes = dynamic_cast<StrokeDrawing const*>(drawing))
+                    inner << *strokes;
+            } else if (type == Layer::ReferenceLayerType) {
+                if (auto const* picture = dynamic_cast<ImageDrawing const*>(drawing))
+                    inner << picture->image();
+            }
+            written.insert(ref);
+        }
+        out.writeBytes(payload.constData(), uint(payload.size()));
+    }
+    mimeData->setData(clipboardMimeType(), bytes);
+    return mimeData.release();
+}
+
+int Scene::numDrawingsInPaste(QMimeData const* mimeData) const
+{
+    if (!mimeData)
+        return 0;
+    int const active = validActiveLayer();
+    if (mimeData->hasFormat(clipboardMimeType())) {
+        QByteArray const bytes = mimeData->data(clipboardMimeType());
+        QDataStream in(bytes);
+        in.setFloatingPointPrecision(QDataStream::SinglePrecision);
+        qint32 sourceType = 0;
+        qint32 count = 0;
+        in >> sourceType >> count;
+        // A count below 1 pastes nothing, and content whose frames are not
+        // all there is damaged: neither may enable pasting.
+        if (in.status() != QDataStream::Ok || count < 1)
+            return 0;
+        for (qint32 i = 0; i < count; ++i) {
+            quint32 length = 0;
+            in >> length;
+            if (in.status() != QDataStream::Ok || length > quint32(INT_MAX)
+                || in.skipRawData(int(length)) != int(length))
+                return 0;
+        }
+        return active >= 0 && layerType(active) == sourceType ? count : 0;
+    }
+    if (mimeData->hasImage())
+        return active >= 0 && layerType(active) == Layer::ReferenceLayerType ? 1 : 0;
+    return 0;
 }
 
 } // namespace Model

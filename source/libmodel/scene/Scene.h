@@ -5,8 +5,10 @@
 #include "scene/SceneChange.h"
 #include "settings/BacklightSettings.h"
 #include "settings/KW.h"
+#include "strokes/Stroke.h"
 
 #include <QColor>
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QRect>
@@ -18,6 +20,8 @@
 #include <memory>
 #include <utility>
 
+class QMimeData;
+class QPainter;
 class QPainterPath;
 class QProgressDialog;
 class QUndoStack;
@@ -26,7 +30,9 @@ namespace Model {
 
 class AudioLayer;
 class Drawing;
+class FloatingSelection;
 class LayerItem;
+class SingleStroke;
 class VisualLayer;
 
 // The open document: the ordered layers with their display order, the active
@@ -241,6 +247,19 @@ public:
     int layerIndexAbove() const;
     bool canMergeLayerDown(int layer) const;
 
+    // --- Clipboard form of drawings ------------------------------------------
+    // The scene's own clipboard format.
+    static QString clipboardMimeType();
+    // Frames first .. first + count - 1 of a visual layer (cut at the layer's
+    // end) as clipboard content: the binary form, a text and, where there is
+    // one, an image of the first drawing. Each drawing travels once; a
+    // drawing copied for the first time gets a copy identifier. Null for an
+    // invalid layer or range; the caller owns the content.
+    QMimeData* createMimeData(int layer, int first, int count) const;
+    // Drawings that pasting the content onto the active layer would insert;
+    // 0 when it cannot be pasted there or the binary form is damaged.
+    int numDrawingsInPaste(QMimeData const* mimeData) const;
+
 public slots:
     // Resizes every visual layer's drawings with the fit mode; the dialog,
     // when given, advances by one per cell. An empty size is ignored.
@@ -263,6 +282,117 @@ public slots:
     void updateCachedCurrentFramePixmap();
     void updateCachedBacklightPixmap();
     void setBacklightSettings(Model::BacklightSettings backlightSettings);
+
+    // --- Compositing, backlight frames, cell queries and stroke input --------
+public:
+    // One drawing shown through the light table.
+    struct BacklightFrame
+    {
+        int frame = 0;
+        double opacity = 0.0; // above 0.01
+        int hueShift = 0;     // degrees: positive before, negative after
+    };
+
+    // Paint the exposed part of the active frame: with the backlight under
+    // it, without it, or the backlight alone. Outside a stroke or a scrub
+    // this copies from the cached pictures.
+    void draw(QPainter* painter, QRect const& exposed) const;
+    void drawOnlyCurrentFrame(QPainter* painter, QRect const& exposed) const;
+    void drawOnlyBackLight(QPainter* painter, QRect const& exposed) const;
+
+    // The light table's drawings in painting order, farthest first.
+    QList<Model::Scene::BacklightFrame> backlightFrames() const;
+    // Recomputes the list; backlightFramesChanged when it differs.
+    void updateBacklightFrames();
+    bool isBacklightFrame(int frame) const;
+
+    // Per-cell queries, (layer, frame). An index that is no visual layer
+    // answers NoDrawing, false, empty or null.
+    int drawingType(int layer, int frame) const;
+    int drawingTypeBeyond(int layer, int frame) const;
+    bool isOriginalFrame(int layer, int frame) const;
+    bool isDistantCloneFrame(int layer, int frame) const;
+    bool isHoldFrame(int layer, int frame) const;
+    bool isLastHoldFrame(int layer, int frame) const;
+    bool isKeyDrawing(int layer, int frame) const;
+    bool isVirtualLastFrame(int layer, int frame) const;
+    std::shared_ptr<Model::LayerItem> lookupLayerItem(int layer, int frame) const;
+    // Visual, audio and annotation layers each have their own picture.
+    QImage thumbnail(int layer, int frame, QSize const& size) const;
+    QString toolTip(int layer, int frame) const;
+    // The cells that show the drawing of an original or a distant clone:
+    // the original first, then its distant clones. Empty for a hold.
+    QList<std::pair<int, int>> cloneIndices(int layer, int frame) const;
+    // The active cell, unless a scrub frame is shown.
+    bool isVirtualLastFrame() const;
+
+    // A stroke layer's colour, black for another visual layer, invalid else.
+    QColor layerColor(int layer) const;
+    double layerOpacity(int layer) const;
+    bool hasDrawing(QUuid layerId, QUuid cellId, int* layer = nullptr,
+                    int* frame = nullptr) const;
+    // The first original, by layer index and frame, whose drawing carries the
+    // copy identifier; the out-arguments are filled only when one is found.
+    std::shared_ptr<Model::LayerItem> lookupCopyId(QUuid const& copyId,
+                                                   Model::DrawingRef* ref = nullptr,
+                                                   int* layer = nullptr,
+                                                   int* frame = nullptr) const;
+    // The original whose drawing the cell shows, or the null reference.
+    Model::DrawingRef lookupOriginalRef(int layer, int frame) const;
+    Model::DrawingRef lookupOriginalRef(QUuid layerId, int frame) const;
+    // As lookupOriginalRef, past the layer's end as its beyond mode shows it.
+    Model::DrawingRef lookupOriginalRefBeyond(int layer, int frame) const;
+    Model::DrawingRef lookupOriginalRefBeyond(QUuid layerId, int frame) const;
+    int lookupLayerIdx(QUuid layerId) const;
+    bool isOffPegs(int frame, int* layer = nullptr) const;
+    // The cell's own transform, identity for an index that is no visual layer.
+    QTransform offPegsTransform(int frame, int layer) const;
+    // The notes of the first annotation layer, null without one.
+    QImage annotationImage(int frame) const;
+    // Replaces the first annotation layer's notes at the frame, without undo.
+    bool setAnnotationImage(int frame, QImage const& image);
+
+    // Stroke input. The scene owns the one stroke in progress on the active
+    // layer; the canvas feeds it guide points and takes it back at the end.
+    void beginStroke(Model::Stroke::GuidePoint&& guide);
+    // direction: a point behind the first one, which gives the stroke its
+    // start tangent.
+    void beginStroke(Model::Stroke::GuidePoint&& guide, QPointF direction);
+    void addStrokePoint(Model::Stroke::GuidePoint&& guide);
+    // Null when no stroke was in progress.
+    std::unique_ptr<Model::SingleStroke> endStroke();
+    Model::SingleStroke const* activeStroke() const;
+    bool hasActiveStroke() const;
+    // Puts a finished stroke on top of the drawing shown at the cell and
+    // reports every cell that shows that drawing. The stroke is taken only
+    // when this returns true; a refused stroke stays with the caller. A
+    // hidden layer takes strokes too, so that redoing a stroke never depends
+    // on what is shown.
+    bool appendStroke(int layer, int frame, std::unique_ptr<Model::Stroke>&& stroke);
+    // The stroke on top of the cell's drawing, taken out; null when there is
+    // none.
+    std::unique_ptr<Model::Stroke> removeLastStroke(int layer, int frame);
+    void drawDottedLineToCursor(QPainter* painter, QRect const& exposed, double width) const;
+    std::unique_ptr<Model::FloatingSelection>
+    createNewFloatingSelection(QPainterPath const& lasso) const;
+
+public slots:
+    // Sets the flag first, then reports the cell.
+    void setKeyDrawing(int layerIdx, int frameId, bool keyDrawing);
+    // Stroke layers only.
+    bool setLayerColor(int layerIdx, QColor color);
+    // Clamped to 0..1.
+    bool setLayerOpacity(int layerIdx, double opacity);
+    void setOffPegsTransform(int frame, int layer, QTransform const& transform);
+    // On the layer that is off the pegs at the active frame, else on the
+    // active layer.
+    void setOffPegsTransform(int frame, QTransform const& transform);
+    void setCurrentDrawingOffPegsTransform(QTransform transform);
+    void internalRectChanged(QRect const& rect);
+
+private slots:
+    void addExtraStrokePoint();
+    void addStrokeEndPoint();
 
 signals:
     void nameChanged(QString name);
@@ -305,7 +435,9 @@ private:
     void shiftDisplayOrder(int layer, int from, int to);
     void relinkAddedLayer(VisualLayer& layer);
     void detachRemovedLayer(VisualLayer& layer);
-    void paintLayers(QPainter& painter, int frame, VisualLayer const* current) const;
+    // Paints the shown layers of the frame bottom-up with the current one on
+    // top, each only where it has ink; returns the area painted.
+    QRect paintLayers(QPainter& painter, int frame, VisualLayer const* current) const;
 
     // Helpers of the cell edits and of addChanges.
     using ChangedCells = QList<std::pair<int, int>>;
@@ -324,6 +456,23 @@ private:
     std::shared_ptr<LayerItem> originalOfSameType(int layer, DrawingRef const& ref) const;
     void repairRestoredCell(int layer, int frame, ChangedCells& changed);
     void finishCellEdit(ChangedCells& changed, bool quiet);
+
+    // Helpers of compositing, the backlight and stroke input.
+    // Paints the shown layers over rect bottom-up: live, for strokes and
+    // scrubbing. With skipCurrent the current layer is left for the caller.
+    void paintLayersLive(QPainter* painter, QRect const& rect, int frame,
+                         VisualLayer const* current, bool skipCurrent) const;
+    // The search for backlight stops over one computation's fixed choices.
+    struct BacklightSearch;
+    QList<BacklightFrame> computeBacklightFrames() const;
+    // Starts a stroke after discarding any stroke in progress.
+    void startStroke(Stroke::GuidePoint&& guide, QPointF const* direction);
+    // Rasterises the newest segments and announces their area.
+    void emitStrokeRect();
+    // The (frame, layer) cells that show the drawing of the cell, starting
+    // with the cell that owns it.
+    QList<std::pair<int, int>> cellsShowingDrawing(int layer, int frame);
+    void strokesChanged(int layer, int frame, QRect const& bounds);
 
     struct Data;
     std::unique_ptr<Data> d;

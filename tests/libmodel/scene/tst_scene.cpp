@@ -461,25 +461,23 @@ void TestScene::removingChoosesTheNewActiveLayer()
 
 void TestScene::removingWithoutAnActiveLayerChoosesTheTopLayer()
 {
-    // An active index that names no layer: none being set, or one left past
-    // the end of the list.
-    for (int const noLayer : {-1, 7}) {
-        Model::Scene scene;
-        scene.addLayer(drawLayer("a", "AB"), 0);
-        scene.addLayer(drawLayer("b", "AB"), 1);
-        scene.addLayer(drawLayer("c", "AB"), 2);
-        // Layer 0 is not the top one.
-        QVERIFY(scene.moveLayer(0, 0, 2));
-        QCOMPARE(stack(scene), QStringLiteral("b c a"));
-        scene.setFrameRange(1, 2, 1, 1);
-        scene.setActiveFrameAndLayer(1, noLayer, Model::Scene::KeepWithinDrawnFrames);
-        QCOMPARE(scene.activeLayerIdx(), noLayer);
+    // No layer active. (An index past the list is never stored: see the
+    // active-cell rule.)
+    Model::Scene scene;
+    scene.addLayer(drawLayer("a", "AB"), 0);
+    scene.addLayer(drawLayer("b", "AB"), 1);
+    scene.addLayer(drawLayer("c", "AB"), 2);
+    // Layer 0 is not the top one.
+    QVERIFY(scene.moveLayer(0, 0, 2));
+    QCOMPARE(stack(scene), QStringLiteral("b c a"));
+    scene.setFrameRange(1, 2, 1, 1);
+    scene.setActiveFrameAndLayer(1, -1, Model::Scene::KeepWithinDrawnFrames);
+    QCOMPARE(scene.activeLayerIdx(), -1);
 
-        QVERIFY(scene.removeLayer(2));
-        verifyOrderLists(scene);
-        QCOMPARE(scene.layerName(scene.activeLayerIdx()), QStringLiteral("b"));
-        QCOMPARE(scene.activeFrame(), 1);
-    }
+    QVERIFY(scene.removeLayer(2));
+    verifyOrderLists(scene);
+    QCOMPARE(scene.layerName(scene.activeLayerIdx()), QStringLiteral("b"));
+    QCOMPARE(scene.activeFrame(), 1);
 }
 
 void TestScene::removingMovesTheRangeDownKeepingItsLength()

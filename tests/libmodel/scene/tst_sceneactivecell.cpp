@@ -189,7 +189,10 @@ void TestSceneActiveCell::activeFrameAndLayerRule_data()
     QTest::newRow("frame 0") << 0 << 0 << 1 << false << 2 << 1;
     QTest::newRow("no layer") << 4 << -1 << 1 << true << 1 << -1;
     QTest::newRow("no layer, frame 0") << 0 << -1 << 0 << false << 2 << 1;
-    QTest::newRow("an index past the list") << 4 << 9 << 1 << true << 1 << 9;
+    // Only a layer of the list, or none, is ever stored.
+    QTest::newRow("an index past the list") << 4 << 9 << 1 << false << 2 << 1;
+    QTest::newRow("the index just past the list") << 1 << 3 << 0 << false << 2 << 1;
+    QTest::newRow("an index below -1 means no layer") << 4 << -5 << 1 << true << 1 << -1;
 }
 
 void TestSceneActiveCell::activeFrameAndLayerRule()

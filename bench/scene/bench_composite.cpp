@@ -1,0 +1,198 @@
+// Cost of compositing one frame of a full-HD scene from scratch, the work
+// done whenever the active frame changes: the current-frame picture of
+// eight stroke layers, the backlight picture with two drawings before and
+// two after the active one on every layer, and the frame picture that
+// combines them. Beside it the cost of a canvas repaint of the whole frame
+// from the cached picture.
+//
+// Every drawing is a figure of six marker strokes, about 450 pixels across,
+// rasterised by the off-screen renderer and placed differently on each layer
+// and frame. The counter "drawingArea" gives the share of the frame that a
+// drawing's bounds cover on average.
+#include "drawings/StrokeDrawing.h"
+#include "strokes/CompoundStroke.h"
+#include "rendering/OffscreenRenderer.h"
+#include "scene/LayerItem.h"
+#include "scene/Scene.h"
+#include "scene/StrokeLayer.h"
+#include "settings/BacklightSettings.h"
+#include "strokes/Blending.h"
+#include "strokes/SingleStroke.h"
+#include "tools/PenTool.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const QSize FrameSize(1920, 1080);
+constexpr int LayerCount = 8;
+constexpr int FrameCount = 9;
+constexpr int StrokesPerDrawing = 6;
+constexpr int PointsPerStroke = 40;
+constexpr int ActiveFrame = 5;
+
+// A wavy stroke of a figure around centre, different for every seed.
+std::unique_ptr<Model::Stroke> figureStroke(Model::Tool* pen, QPointF centre, int seed)
+{
+    auto stroke = std::make_unique<Model::SingleStroke>(FrameSize, pen);
+    const double angle = seed * 0.9;
+    const QPointF start = centre + QPointF(std::cos(angle), std::sin(angle)) * 110.0;
+    for (int i = 0; i < PointsPerStroke; ++i) {
+        const double t = double(i) / (PointsPerStroke - 1);
+        Model::Stroke::GuidePoint guide;
+        guide.position = start
+                         + QPointF(200.0 * t * std::cos(angle + 1.7),
+                                   200.0 * t * std::sin(angle + 1.7))
+                         + QPointF(0.0, 20.0 * std::sin(t * 9.0 + seed));
+        guide.pressure = 0.4 + 0.5 * std::abs(std::sin(t * 5.0 + seed));
+        stroke->addPoint(std::move(guide));
+        stroke->drawLastSegmentToBuffer();
+    }
+    stroke->addEndPoint();
+    stroke->drawLastSegmentToBuffer();
+    return stroke;
+}
+
+struct Fixture
+{
+    Fixture()
+    {
+        pen = new Model::PenTool(Model::Tool::Marker, &toolOwner);
+        pen->setSizeRangePercent(10.0, 30.0);
+        // Sized before any layer arrives, so nothing is resized.
+        scene.setFrameSize(FrameSize, KW::FitMode::FitModeKeepAspect, nullptr);
+
+        for (int l = 0; l < LayerCount; ++l) {
+            auto layer = std::make_shared<Model::StrokeLayer>(QColor::fromHsv(l * 45, 200, 160),
+                                                              FrameSize, nullptr);
+            for (int f = 2; f <= FrameCount; ++f)
+                layer->insertBlankFrameAfter(f - 1);
+            for (int f = 1; f <= FrameCount; ++f) {
+                const QPointF centre(240.0 + 200.0 * l + 12.0 * f,
+                                     300.0 + 60.0 * (l % 4) + 8.0 * f);
+                for (int s = 0; s < StrokesPerDrawing; ++s)
+                    layer->appendStroke(f, figureStroke(pen, centre, l * 31 + f * 7 + s));
+            }
+            for (int f = 1; f <= FrameCount; ++f) {
+                const QRect bounds = layer->strokeDrawing(f - 1)->rootStroke()->boundingRect()
+                                     & QRect(QPoint(0, 0), FrameSize);
+                drawingArea += double(bounds.width()) * bounds.height()
+                               / (double(FrameSize.width()) * FrameSize.height())
+                               / (LayerCount * FrameCount);
+            }
+            scene.addLayer(layer, scene.numLayers());
+        }
+        scene.setFrameRange(1, FrameCount, ActiveFrame, 0);
+
+        Model::BacklightSettings backlight;
+        backlight.enabled = true;
+        backlight.current = Model::BacklightSettings::BacklightSettingA;
+        backlight.settingA.opacityLevelsBefore = {0.5, 0.25};
+        backlight.settingA.opacityLevelsAfter = {0.5, 0.25};
+        backlight.settingA.layers = Model::BacklightSetting::BacklightVisibleLayers;
+        scene.setBacklightSettings(backlight);
+    }
+
+    QObject toolOwner;
+    Model::PenTool* pen = nullptr;
+    double drawingArea = 0.0;
+    Model::Scene scene;
+};
+
+Fixture& fixture()
+{
+    static Fixture instance;
+    return instance;
+}
+
+void BM_CompositeFrame(benchmark::State& state)
+{
+    Model::Scene& scene = fixture().scene;
+    for (auto _ : state)
+        scene.updateCachedFramePixmap(true);
+    state.counters["backlightFrames"] = double(scene.backlightFrames().size());
+    state.counters["drawingArea"] = fixture().drawingArea;
+}
+
+// Without the backlight picture: what an edit that keeps the backlight
+// (a tool change) costs.
+void BM_CompositeCurrentFrameOnly(benchmark::State& state)
+{
+    Model::Scene& scene = fixture().scene;
+    for (auto _ : state)
+        scene.updateCachedFramePixmap(false);
+}
+
+// Stepping through the frames, as flipping does: each step composites its
+// frame from scratch.
+void BM_FlipThroughFrames(benchmark::State& state)
+{
+    Model::Scene& scene = fixture().scene;
+    int frame = 3;
+    for (auto _ : state) {
+        scene.setActiveFrameAndLayer(frame, 0, Model::Scene::KeepWithinDrawnFrames);
+        frame = frame == FrameCount - 2 ? 3 : frame + 1;
+    }
+    scene.setActiveFrameAndLayer(ActiveFrame, 0, Model::Scene::KeepWithinDrawnFrames);
+}
+
+// The canvas repainting the whole frame from the cached picture.
+void BM_PaintWholeFrame(benchmark::State& state)
+{
+    Model::Scene& scene = fixture().scene;
+    QImage canvas(FrameSize, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        scene.draw(&painter, QRect(QPoint(0, 0), FrameSize));
+    }
+}
+
+// Qt's raster engine spreads large fills and blends over a pool of threads:
+// the time is wall-clock time, the CPU time that of the whole process.
+BENCHMARK(BM_CompositeFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_CompositeCurrentFrameOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_FlipThroughFrames)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_PaintWholeFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setOrganizationName(QStringLiteral("Quillmere"));
+    QGuiApplication::setApplicationName(QStringLiteral("Quillmere"));
+    Model::Blending::initLookupTables();
+    if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
+        std::fprintf(stderr, "the off-screen renderer cannot start\n");
+        return 1;
+    }
+    fixture();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
