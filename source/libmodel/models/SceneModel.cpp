@@ -424,7 +424,7 @@ QMimeData* SceneModel::createMimeData(QList<QModelIndex> const& indexes) const
 
 // --- edits -------------------------------------------------------------------
 
-int SceneModel::appendStroke(QModelIndex const& index, std::unique_ptr<Stroke> stroke)
+int SceneModel::appendStroke(QModelIndex const& index, std::unique_ptr<Stroke>&& stroke)
 {
     if (!d->scene)
         return 0;

@@ -89,7 +89,8 @@ public:
     // The indexes may come in any order; the run starts at the earliest one.
     QMimeData* createMimeData(QList<QModelIndex> const& indexes) const;
 
-    int appendStroke(QModelIndex const& index, std::unique_ptr<Model::Stroke> stroke);
+    // A stroke the scene refuses stays with the caller.
+    int appendStroke(QModelIndex const& index, std::unique_ptr<Model::Stroke>&& stroke);
     std::unique_ptr<Model::Stroke> removeLastStroke(QModelIndex const& index);
 
     // Edits of the cell at the index. Each returns the records that undo it

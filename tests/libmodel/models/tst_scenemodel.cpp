@@ -8,6 +8,7 @@
 
 #include "models/SceneModel.h"
 #include "scene/StrokeLayer.h"
+#include "strokes/SingleStroke.h"
 #include "settings/Settings.h"
 
 #include <QMimeData>
@@ -153,6 +154,8 @@ class TestSceneModel : public QObject
 
 private slots:
     void init();
+
+    void refusedStrokeStaysWithTheCaller();
 
     void cellRoles_data();
     void cellRoles();
@@ -893,6 +896,19 @@ void TestSceneModel::withoutASceneEverythingIsNeutral()
     QVERIFY(model.removeFrames(QModelIndex(), 2).isEmpty());
     QVERIFY(!model.removeLastStroke(QModelIndex()));
     model.reverseChanges({SceneChange(Model::LayerChange::RemoveFrame, 1, nullptr, 0)});
+}
+
+void TestSceneModel::refusedStrokeStaysWithTheCaller()
+{
+    Model::Scene scene;
+    Model::SceneModel model;
+    model.setScene(&scene);
+    // No layer to take it: the stroke must not be destroyed behind the
+    // caller's back, since an undo command still owns it.
+    std::unique_ptr<Model::Stroke> stroke = std::make_unique<Model::SingleStroke>();
+    Model::Stroke* const kept = stroke.get();
+    QCOMPARE(model.appendStroke(model.index(0, 0), std::move(stroke)), 0);
+    QCOMPARE(stroke.get(), kept);
 }
 
 QUILLMERE_TEST_MAIN(TestSceneModel)
