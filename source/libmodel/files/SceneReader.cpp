@@ -1,0 +1,630 @@
+#include "files/SceneReader.h"
+
+#include "audio/AudioLayer.h"
+#include "drawings/ImageDrawing.h"
+#include "drawings/StrokeDrawing.h"
+#include "images/RleImage.h"
+#include "rendering/OffscreenRenderer.h"
+#include "scene/AnnotationLayer.h"
+#include "scene/LayerItem.h"
+#include "scene/ReferenceLayer.h"
+#include "scene/Scene.h"
+#include "scene/StrokeLayer.h"
+#include "scene/VisualLayer.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QIODevice>
+#include <QImage>
+#include <QObject>
+#include <QProgressDialog>
+#include <QTransform>
+#include <QUuid>
+#include <QVariant>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace Model {
+
+namespace {
+
+// The audio layer counts time in integer microseconds and nanoseconds; an
+// offset beyond this many frames would overflow them even at the lowest
+// frame rate.
+constexpr double maximumAudioOffsetFrames = 1e6;
+
+int toInt(QStringView text)
+{
+    return text.toInt(); // 0 for text that is no number or does not fit
+}
+
+QUuid toUuid(QStringView text)
+{
+    return QUuid::fromString(text);
+}
+
+bool isPermutation(QList<int> const& order)
+{
+    QList<bool> seen(order.size(), false);
+    for (int const index : order) {
+        if (index < 0 || index >= order.size() || seen.at(index))
+            return false;
+        seen[index] = true;
+    }
+    return true;
+}
+
+} // namespace
+
+SceneReader::SceneReader(Scene* scene, QWidget* parent)
+    : m_scene(scene)
+    , m_progressDialog(std::make_unique<QProgressDialog>(
+          QCoreApplication::translate("Model::SceneReader", "Opening scene..."),
+          QCoreApplication::translate("Model::SceneReader", "Cancel"), 0, 1, parent))
+{
+    m_progressDialog->setWindowModality(Qt::WindowModal);
+    m_progressDialog->setMinimumDuration(2000);
+    m_progressDialog->setFixedSize(m_progressDialog->sizeHint());
+    m_progressDialog->reset();
+}
+
+SceneReader::~SceneReader() = default;
+
+QProgressDialog* SceneReader::progressDialog() const
+{
+    return m_progressDialog.get();
+}
+
+int SceneReader::maximumFrameSide()
+{
+    return StrokeDrawing::maximumSide;
+}
+
+QString SceneReader::errorString() const
+{
+    return QObject::tr("%1\nLine %2, column %3")
+        .arg(QXmlStreamReader::errorString())
+        .arg(lineNumber())
+        .arg(columnNumber());
+}
+
+int SceneReader::read(QIODevice* device)
+{
+    setDevice(device);
+    try {
+        if (readNextStartElement()) {
+            if (name() == QLatin1String("kw")
+                && attributes().value(QLatin1String("version")) == QLatin1String("0.4")) {
+                while (readNextStartElement()) {
+                    if (name() == QLatin1String("scene"))
+                        readScene();
+                    else
+                        skipCurrentElement();
+                }
+            } else {
+                raiseError(QObject::tr("The file is not an KW version 0.4 file"));
+            }
+        }
+    } catch (ReadingCancelledException const&) {
+        m_progressDialog->reset();
+        return 2;
+    }
+    m_progressDialog->reset();
+    return hasError() ? 1 : 0;
+}
+
+void SceneReader::checkCancelled() const
+{
+    if (m_progressDialog->wasCanceled())
+        throw ReadingCancelledException();
+}
+
+double SceneReader::parseDouble(QStringView text, QString const& what, bool* ok)
+{
+    double const value = text.toDouble(ok);
+    // "nan" and "inf" parse, and numbers beyond the double range come back
+    // as infinities: none of them can be used for a position or a rate.
+    if (!std::isfinite(value)) {
+        raiseError(QObject::tr("Invalid %1 \"%2\"").arg(what, text.toString()));
+        *ok = false;
+        return 0.0;
+    }
+    return *ok ? value : 0.0;
+}
+
+QByteArray SceneReader::readBase64(QString const& what)
+{
+    QByteArray text = readElementText().toLatin1();
+    // Hand-edited files may wrap long lines; anything else that is no part
+    // of the encoding means damage.
+    text.removeIf([](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; });
+    QByteArray::FromBase64Result decoded = QByteArray::fromBase64Encoding(
+        std::move(text), QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) {
+        raiseError(QObject::tr("Invalid base64 data in %1").arg(what));
+        return QByteArray();
+    }
+    return std::move(decoded.decoded);
+}
+
+void SceneReader::readScene()
+{
+    m_progressDialog->reset();
+    QXmlStreamAttributes const attrs = attributes();
+
+    if (attrs.hasAttribute(QLatin1String("highestUsedLayerNumber")))
+        m_scene->setHighestUsedLayerNumber(
+            toInt(attrs.value(QLatin1String("highestUsedLayerNumber"))));
+
+    // A frame size the drawings and pictures cannot take would leave the
+    // scene with the default size and its drawings at another one.
+    int side[2] = {0, 0};
+    bool const hasSize = attrs.hasAttribute(QLatin1String("frameWidth"))
+                         && attrs.hasAttribute(QLatin1String("frameHeight"));
+    QLatin1String const sideNames[2] = {QLatin1String("frameWidth"), QLatin1String("frameHeight")};
+    for (int i = 0; i < 2; ++i) {
+        if (!attrs.hasAttribute(sideNames[i]))
+            continue;
+        QStringView const text = attrs.value(sideNames[i]);
+        bool ok = false;
+        side[i] = text.toInt(&ok);
+        if (!ok || side[i] < 1 || side[i] > maximumFrameSide()) {
+            raiseError(QObject::tr("Invalid %1 \"%2\"").arg(sideNames[i], text.toString()));
+            return;
+        }
+    }
+    if (hasSize)
+        m_scene->setFrameSize(QSize(side[0], side[1]), KW::FitMode::FitModeIgnore, nullptr);
+
+    int rangeMinimum = 0;
+    int rangeMaximum = -1;
+    QStringList const range = attrs.value(QLatin1String("frameRange"))
+                                  .toString()
+                                  .split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (range.size() == 2) {
+        rangeMinimum = range.at(0).toInt();
+        rangeMaximum = range.at(1).toInt();
+    }
+
+    int const activeFrame = attrs.hasAttribute(QLatin1String("activeFrameNumber"))
+                                ? toInt(attrs.value(QLatin1String("activeFrameNumber")))
+                                : 1;
+    int activeLayer = attrs.hasAttribute(QLatin1String("activeLayerIndex"))
+                          ? toInt(attrs.value(QLatin1String("activeLayerIndex")))
+                          : 0;
+
+    if (attrs.hasAttribute(QLatin1String("fps"))) {
+        bool ok = false;
+        double const fps = parseDouble(attrs.value(QLatin1String("fps")), QStringLiteral("fps"), &ok);
+        if (hasError())
+            return;
+        if (ok)
+            m_scene->setFrameRate(fps);
+    }
+
+    if (attrs.hasAttribute(QLatin1String("totalNumberOfDrawings"))) {
+        bool ok = false;
+        int const count = attrs.value(QLatin1String("totalNumberOfDrawings")).toInt(&ok);
+        // A negative count cannot be counted towards; it stays unknown.
+        if (ok && count >= 0) {
+            m_numExpectedDrawings = count;
+            m_progressDialog->setMaximum(count < INT_MAX ? count + 1 : INT_MAX);
+            m_progressDialog->setValue(0);
+        }
+    }
+    checkCancelled();
+
+    OffscreenRenderer::instance()->resizeFBOs(m_scene->frameSize());
+
+    while (readNextStartElement()) {
+        if (name() == QLatin1String("layers"))
+            readLayers();
+        else
+            skipCurrentElement();
+    }
+    if (hasError())
+        return;
+
+    m_scene->updateMaxFrameNumber();
+    if (rangeMaximum == -1)
+        rangeMaximum = m_scene->maximumFrameNumber();
+
+    checkCancelled();
+    // An index that names no layer lets the scene choose the top layer.
+    if (activeLayer < 0 || activeLayer >= m_scene->numLayers())
+        activeLayer = -1;
+    m_scene->setFrameRange(rangeMinimum, rangeMaximum, activeFrame, activeLayer);
+    m_scene->updateCachedFramePixmap(true);
+    checkCancelled();
+    int const done = m_numExpectedDrawings >= 0 ? m_numExpectedDrawings : m_scene->numLayers();
+    m_progressDialog->setValue(done < INT_MAX ? done + 1 : INT_MAX);
+}
+
+void SceneReader::readLayers()
+{
+    while (m_scene->numLayers() > 0)
+        m_scene->removeLayer(0);
+    m_layerOrdering.clear();
+
+    while (readNextStartElement()) {
+        if (name() == QLatin1String("ordering")) {
+            readLayerOrdering();
+        } else if (name() == QLatin1String("layer")) {
+            if (m_numExpectedDrawings < 0) {
+                m_progressDialog->setMaximum(
+                    int(std::min<qsizetype>(m_layerOrdering.size(), INT_MAX - 1)) + 1);
+                m_progressDialog->setValue(m_scene->numLayers());
+            }
+            readLayer();
+        } else {
+            skipCurrentElement();
+        }
+        checkCancelled();
+    }
+    if (hasError())
+        return;
+
+    m_progressDialog->setValue(m_numExpectedDrawings >= 0 ? m_numExpectedDrawings
+                                                          : m_scene->numLayers());
+    m_scene->fixupReferences();
+    checkCancelled();
+    applyLayerOrdering();
+    checkCancelled();
+}
+
+void SceneReader::applyLayerOrdering()
+{
+    // Only a permutation of the layer indices is an order: anything else
+    // (entries dropped with their layers, repeats, indices out of range)
+    // leaves the layers in file order.
+    if (m_layerOrdering.isEmpty() || m_layerOrdering.size() != m_scene->numLayers()
+        || !isPermutation(m_layerOrdering))
+        return;
+    for (int i = 0; i < m_layerOrdering.size(); ++i) {
+        int const layer = m_layerOrdering.at(i);
+        m_scene->moveLayer(layer, m_scene->getVisualLayerIndices().at(layer), i);
+    }
+}
+
+void SceneReader::readLayerOrdering()
+{
+    m_layerOrdering.clear();
+    QStringList const entries = readElementText().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString const& entry : entries)
+        m_layerOrdering.append(entry.toInt());
+}
+
+void SceneReader::readLayer()
+{
+    QXmlStreamAttributes const attrs = attributes();
+    if (!attrs.hasAttribute(QLatin1String("type"))) {
+        skipCurrentElement();
+        return;
+    }
+
+    QUuid const identifier = toUuid(attrs.value(QLatin1String("identifier")));
+    QString const layerName = attrs.value(QLatin1String("name")).toString();
+    bool const visible = attrs.hasAttribute(QLatin1String("visible"))
+                         && attrs.value(QLatin1String("visible")) != QLatin1String("no");
+    bool const linked = attrs.hasAttribute(QLatin1String("linked"))
+                        && attrs.value(QLatin1String("linked")) != QLatin1String("no");
+    QStringView const beyondWord = attrs.value(QLatin1String("beyond"));
+    int beyond = 0;
+    if (beyondWord == QLatin1String("showNothing"))
+        beyond = Layer::showNothing;
+    else if (beyondWord == QLatin1String("freezeLast"))
+        beyond = Layer::freezeLast;
+    else if (beyondWord == QLatin1String("cycleDrawings"))
+        beyond = Layer::cycleDrawings;
+
+    QStringView const type = attrs.value(QLatin1String("type"));
+    std::shared_ptr<Layer> layer;
+
+    if (type == QLatin1String("stroke")) {
+        auto strokes = std::make_shared<StrokeLayer>(QColor(Qt::red), m_scene->frameSize(), m_scene);
+        strokes->frames().clear();
+        while (readNextStartElement()) {
+            if (name() == QLatin1String("opacity")) {
+                readOpacity(strokes.get());
+            } else if (name() == QLatin1String("color")) {
+                readColor(strokes.get());
+            } else if (name() == QLatin1String("drawing")) {
+                readDrawing(strokes.get());
+                if (m_numExpectedDrawings >= 0)
+                    m_progressDialog->setValue(m_progressDialog->value() + 1);
+            } else {
+                skipCurrentElement();
+            }
+            checkCancelled();
+        }
+        layer = strokes;
+    } else if (type == QLatin1String("reference")) {
+        auto pictures = std::make_shared<ReferenceLayer>(m_scene->frameSize(), m_scene);
+        pictures->frames().clear();
+        while (readNextStartElement()) {
+            if (name() == QLatin1String("opacity")) {
+                readOpacity(pictures.get());
+            } else if (name() == QLatin1String("drawing")) {
+                readDrawing(pictures.get());
+                if (m_numExpectedDrawings >= 0)
+                    m_progressDialog->setValue(m_progressDialog->value() + 1);
+            } else {
+                skipCurrentElement();
+            }
+            checkCancelled();
+        }
+        layer = pictures;
+    } else if (type == QLatin1String("audio")) {
+        auto audio = std::make_shared<AudioLayer>(m_scene);
+        while (readNextStartElement()) {
+            if (name() == QLatin1String("offsetFrames")) {
+                readAudioOffsetFrames(audio.get());
+            } else if (name() == QLatin1String("originalAudioData")) {
+                QByteArray const data = readBase64(QStringLiteral("originalAudioData"));
+                if (!hasError()) {
+                    // The file names the offset first; the layer is given
+                    // it after its sound, as when the user sets it.
+                    double const offset = audio->offsetFrames();
+                    audio->setOriginalAudioData(data);
+                    audio->setOffsetFrames(offset);
+                }
+            } else {
+                skipCurrentElement();
+            }
+            checkCancelled();
+        }
+        layer = audio;
+    } else if (type == QLatin1String("annotation") || type == QLatin1String("scribble")) {
+        auto annotation = std::make_shared<AnnotationLayer>(m_scene);
+        while (readNextStartElement()) {
+            if (name() == QLatin1String("image")) {
+                QByteArray const bytes = readBase64(QStringLiteral("image"));
+                if (!hasError()) {
+                    QDataStream in(bytes);
+                    qint32 width = 0;
+                    qint32 height = 0;
+                    RleImage rle;
+                    in >> rle;
+                    QDataStream size(bytes);
+                    size >> width >> height;
+                    QImage const image = rle.toQImage();
+                    // A frame without notes is stored as an empty image; any
+                    // other image that does not decode is damage.
+                    if (in.status() != QDataStream::Ok || (image.isNull() && (width || height)))
+                        raiseError(QObject::tr("Damaged annotation image data"));
+                    else
+                        annotation->addImage(image);
+                }
+            } else {
+                skipCurrentElement();
+            }
+            checkCancelled();
+        }
+        layer = annotation;
+    } else {
+        skipCurrentElement();
+        return;
+    }
+    if (hasError())
+        return;
+
+    if (!identifier.isNull())
+        layer->setIdentifier(identifier);
+    if (!layerName.isEmpty())
+        layer->setName(layerName);
+    layer->setLinked(linked);
+    if (auto* const visual = qobject_cast<VisualLayer*>(layer.get())) {
+        visual->setVisible(visible);
+        if (beyond != 0)
+            visual->setLayerBeyondLast(Layer::LayerBeyondLast(beyond));
+    }
+    m_scene->addLayer(layer, m_scene->numLayers());
+}
+
+void SceneReader::readOpacity(VisualLayer* layer)
+{
+    QString const text = readElementText();
+    if (hasError())
+        return;
+    bool ok = false;
+    double const opacity = parseDouble(text, QStringLiteral("opacity"), &ok);
+    if (hasError())
+        return;
+    layer->setOpacity(ok ? std::clamp(opacity, 0.0, 1.0) : 0.0);
+}
+
+void SceneReader::readColor(StrokeLayer* layer)
+{
+    QString const text = readElementText();
+    if (hasError())
+        return;
+    layer->setColor(QVariant(text).value<QColor>());
+}
+
+void SceneReader::readAudioOffsetFrames(AudioLayer* layer)
+{
+    QString const text = readElementText();
+    if (hasError())
+        return;
+    bool ok = false;
+    double const offset = parseDouble(text, QStringLiteral("offsetFrames"), &ok);
+    if (hasError())
+        return;
+    if (std::abs(offset) > maximumAudioOffsetFrames) {
+        raiseError(QObject::tr("Invalid %1 \"%2\"").arg(QStringLiteral("offsetFrames"), text));
+        return;
+    }
+    layer->setOffsetFrames(ok ? offset : 0.0);
+}
+
+void SceneReader::readDrawing(StrokeLayer* layer)
+{
+    readDrawingOf(layer);
+}
+
+void SceneReader::readDrawing(ReferenceLayer* layer)
+{
+    readDrawingOf(layer);
+}
+
+template <typename LayerType>
+void SceneReader::readDrawingOf(LayerType* layer)
+{
+    QXmlStreamAttributes const attrs = attributes();
+    if (!attrs.hasAttribute(QLatin1String("type"))) {
+        skipCurrentElement();
+        return;
+    }
+    QTransform const transform = readOffPegsTransform();
+    if (hasError())
+        return;
+    bool const keyDrawing = attrs.value(QLatin1String("keyDrawing")) == QLatin1String("yes");
+
+    QStringView const type = attrs.value(QLatin1String("type"));
+    std::shared_ptr<LayerItem> cell;
+    if (type == QLatin1String("original")) {
+        cell = readOriginal(layer);
+    } else if (type == QLatin1String("clone")) {
+        if (!layer->frames().isEmpty())
+            cell = std::make_shared<LayerItem>(layer->frames().last()->drawing);
+        skipCurrentElement();
+    } else if (type == QLatin1String("distantClone")) {
+        cell = readDistantClone(layer);
+    } else {
+        skipCurrentElement();
+    }
+    if (!cell || hasError())
+        return;
+    cell->offPegsTransform = transform;
+    cell->keyDrawing = keyDrawing;
+    layer->frames().append(cell);
+}
+
+std::shared_ptr<LayerItem> SceneReader::readOriginal(StrokeLayer* layer)
+{
+    QXmlStreamAttributes const attrs = attributes();
+    QUuid const identifier = toUuid(attrs.value(QLatin1String("identifier")));
+    QUuid const copyId = toUuid(attrs.value(QLatin1String("copyId")));
+    std::shared_ptr<LayerItem> cell = layer->blankItem();
+
+    while (readNextStartElement()) {
+        if (name() == QLatin1String("strokes")) {
+            QByteArray const bytes = readBase64(QStringLiteral("strokes"));
+            if (hasError())
+                return nullptr;
+            auto* const drawing = dynamic_cast<StrokeDrawing*>(cell->drawing.get());
+            if (!drawing)
+                continue;
+            QDataStream in(bytes);
+            in.setFloatingPointPrecision(QDataStream::SinglePrecision);
+            in >> *drawing;
+            if (in.status() != QDataStream::Ok) {
+                raiseError(QObject::tr("Damaged strokes data"));
+                return nullptr;
+            }
+            if (!identifier.isNull())
+                cell->identifier = identifier;
+            if (!copyId.isNull())
+                drawing->setCopyId(copyId);
+        } else if (name() == QLatin1String("clone")) {
+            DrawingRef const clone{toUuid(attributes().value(QLatin1String("layer"))),
+                                   toUuid(attributes().value(QLatin1String("drawing")))};
+            if (!clone.layer.isNull() && !clone.drawing.isNull())
+                cell->clones.append(clone);
+            skipCurrentElement();
+        } else {
+            skipCurrentElement();
+        }
+    }
+    return cell;
+}
+
+std::shared_ptr<LayerItem> SceneReader::readOriginal(ReferenceLayer* layer)
+{
+    QXmlStreamAttributes const attrs = attributes();
+    QUuid const identifier = toUuid(attrs.value(QLatin1String("identifier")));
+    QUuid const copyId = toUuid(attrs.value(QLatin1String("copyId")));
+    std::shared_ptr<LayerItem> cell = layer->blankItem();
+
+    while (readNextStartElement()) {
+        if (name() == QLatin1String("image")) {
+            QByteArray const bytes = readBase64(QStringLiteral("image"));
+            if (hasError())
+                return nullptr;
+            QDataStream in(bytes);
+            QImage image;
+            in >> image;
+            if (in.status() != QDataStream::Ok) {
+                raiseError(QObject::tr("Damaged image data"));
+                return nullptr;
+            }
+            cell->drawing = std::make_shared<ImageDrawing>(image);
+            if (!identifier.isNull())
+                cell->identifier = identifier;
+            if (!copyId.isNull())
+                cell->drawing->setCopyId(copyId);
+        } else if (name() == QLatin1String("clone")) {
+            DrawingRef const clone{toUuid(attributes().value(QLatin1String("layer"))),
+                                   toUuid(attributes().value(QLatin1String("drawing")))};
+            if (!clone.layer.isNull() && !clone.drawing.isNull())
+                cell->clones.append(clone);
+            skipCurrentElement();
+        } else {
+            skipCurrentElement();
+        }
+    }
+    return cell;
+}
+
+std::shared_ptr<LayerItem> SceneReader::readDistantClone(VisualLayer*)
+{
+    QUuid const identifier = toUuid(attributes().value(QLatin1String("identifier")));
+    std::shared_ptr<LayerItem> cell;
+    while (readNextStartElement()) {
+        if (name() == QLatin1String("original")) {
+            DrawingRef const original{toUuid(attributes().value(QLatin1String("layer"))),
+                                      toUuid(attributes().value(QLatin1String("drawing")))};
+            if (!original.layer.isNull() && !original.drawing.isNull()) {
+                // The placeholder stands in until fixupReferences points the
+                // cell at its original's drawing.
+                cell = std::make_shared<LayerItem>(
+                    LayerItem::DistantClone,
+                    identifier.isNull() ? QUuid::createUuid() : identifier,
+                    std::make_shared<StrokeDrawing>(QSize(-1, -1)));
+                cell->original = original;
+            }
+        }
+        skipCurrentElement();
+    }
+    return cell;
+}
+
+QTransform SceneReader::readOffPegsTransform()
+{
+    QXmlStreamAttributes const attrs = attributes();
+    QTransform transform;
+    bool ok = false;
+    if (attrs.hasAttribute(QLatin1String("xOffset"))) {
+        double const x = parseDouble(attrs.value(QLatin1String("xOffset")), QStringLiteral("xOffset"), &ok);
+        if (ok)
+            transform.translate(x, 0.0);
+    }
+    if (attrs.hasAttribute(QLatin1String("yOffset"))) {
+        double const y = parseDouble(attrs.value(QLatin1String("yOffset")), QStringLiteral("yOffset"), &ok);
+        if (ok)
+            transform.translate(0.0, y);
+    }
+    if (attrs.hasAttribute(QLatin1String("rotationDeg"))) {
+        double const degrees =
+            parseDouble(attrs.value(QLatin1String("rotationDeg")), QStringLiteral("rotationDeg"), &ok);
+        if (ok)
+            transform.rotate(degrees);
+    }
+    return transform;
+}
+
+} // namespace Model

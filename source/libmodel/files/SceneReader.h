@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QList>
+#include <QXmlStreamReader>
+
+#include <exception>
+#include <memory>
+
+class QIODevice;
+class QProgressDialog;
+class QString;
+class QTransform;
+class QWidget;
+
+namespace Model {
+
+class AudioLayer;
+class LayerItem;
+class ReferenceLayer;
+class Scene;
+class StrokeLayer;
+class VisualLayer;
+
+// Thrown inside the reader when the user cancels; read catches it.
+class ReadingCancelledException : public std::exception
+{
+public:
+    char const* what() const noexcept override { return "Reading the scene was cancelled"; }
+};
+
+// Fills an empty scene from a ".kw" XML document. Unknown elements are
+// skipped at every level and unrecognised attribute values fall back to
+// defaults; malformed XML, damaged payloads and values that would make the
+// scene unusable (a frame size that is not positive, numbers that are not
+// finite) stop the reading with an error. A window-modal progress dialog,
+// shown only when the work lasts longer than two seconds, lets the user
+// cancel. Built on the stack for one call.
+class SceneReader : public QXmlStreamReader
+{
+public:
+    // The parent widget becomes the progress dialog's parent.
+    SceneReader(Model::Scene* scene, QWidget* parent);
+    SceneReader(SceneReader const&) = delete;
+    SceneReader& operator=(SceneReader const&) = delete;
+    ~SceneReader();
+
+    // 0 on success, 1 when the document holds an error (errorString() tells
+    // which), 2 when the user cancelled. What was read before an error or a
+    // cancel stays in the scene, which the caller then discards.
+    int read(QIODevice* device);
+    // The stream's error text with its line and column.
+    QString errorString() const;
+
+    // The dialog that shows progress and takes the cancel request.
+    QProgressDialog* progressDialog() const;
+
+    // Largest frame width or height a file may ask for: drawings cannot be
+    // larger.
+    static int maximumFrameSide();
+
+private:
+    void readScene();
+    void readLayers();
+    void readLayerOrdering();
+    void readLayer();
+    void readOpacity(Model::VisualLayer* layer);
+    void readColor(Model::StrokeLayer* layer);
+    void readAudioOffsetFrames(Model::AudioLayer* layer);
+    void readDrawing(Model::StrokeLayer* layer);
+    void readDrawing(Model::ReferenceLayer* layer);
+    std::shared_ptr<Model::LayerItem> readOriginal(Model::StrokeLayer* layer);
+    std::shared_ptr<Model::LayerItem> readOriginal(Model::ReferenceLayer* layer);
+    std::shared_ptr<Model::LayerItem> readDistantClone(Model::VisualLayer* layer);
+    QTransform readOffPegsTransform();
+
+    // The cell of a drawing element, which the element's transform and key
+    // flag are given to before it is appended to the layer.
+    template <typename LayerType>
+    void readDrawingOf(LayerType* layer);
+    // Applies the ordering when it is a permutation of the layer indices.
+    void applyLayerOrdering();
+    // The decoded bytes of a base64 text element, or an error.
+    QByteArray readBase64(QString const& what);
+    // A finite double from an attribute or element text; text that is no
+    // number leaves ok false, a number that is not finite is an error.
+    double parseDouble(QStringView text, QString const& what, bool* ok);
+    void checkCancelled() const;
+
+    Model::Scene* m_scene;
+    QList<int> m_layerOrdering;
+    int m_numExpectedDrawings = -1;
+    std::unique_ptr<QProgressDialog> m_progressDialog;
+};
+
+} // namespace Model

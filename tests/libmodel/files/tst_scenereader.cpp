@@ -1,0 +1,548 @@
+// Reading scenes: hand-written files read with every fallback, the layer
+// ordering and the active layer taken only when they make sense, and damaged
+// files of every kind refused with a message instead of crashing or hanging.
+#include "TestSupport.h"
+
+#include "SceneFileFixtures.h"
+
+#include "rendering/OffscreenRenderer.h"
+#include "tools/PenTool.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+using namespace SceneFiles;
+using Model::LayerItem;
+
+namespace {
+
+// The stream form of an empty stroke drawing of 64 x 48, single precision.
+constexpr char emptyStrokes[] =
+    "AAAAQAAAADAAAAAAAAAAAAAAAAAAAAAAP4AAAAAAAAAAAAAAAAAAAD+AAAAAAAAAAAAAAAAAAAA/gAAA/////w==";
+// Run-length image of 2 x 1 pixels, 255 and 128.
+constexpr char twoPixelNotes[] = "AAAAAgAAAAEAAAAFAwL/gAo=";
+
+QByteArray fileData(QString const& name)
+{
+    QFile file(testDataDir() + name);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QByteArray();
+    return file.readAll();
+}
+
+// A document around the given scene attributes and layers.
+QByteArray document(QString const& sceneAttributes, QString const& layers)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE kw>\n"
+                          "<kw version=\"0.4\">\n<scene frameWidth=\"64\" frameHeight=\"48\" %1>\n"
+                          "<layers>\n%2\n</layers>\n</scene>\n</kw>\n")
+        .arg(sceneAttributes, layers)
+        .toUtf8();
+}
+
+QString strokeLayer(QString const& name, int blankCells, QString const& extra = QString())
+{
+    QString cells;
+    for (int i = 0; i < blankCells; ++i)
+        cells += QStringLiteral("<drawing type=\"original\"/>");
+    return QStringLiteral("<layer name=\"%1\" visible=\"yes\" type=\"stroke\">%2%3</layer>")
+        .arg(name, extra, cells);
+}
+
+Model::VisualLayer* visualAt(Model::Scene& scene, int index)
+{
+    return qobject_cast<Model::VisualLayer*>(scene.layer(index).get());
+}
+
+QStringList layerNames(Model::Scene const& scene)
+{
+    QStringList names;
+    for (int i = 0; i < scene.numLayers(); ++i)
+        names << scene.layer(i)->name();
+    return names;
+}
+
+} // namespace
+
+class TestSceneReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void fallbacksOfAHandWrittenFile();
+    void distantClonesAcrossLayersAndTheOrdering();
+    void wrongRootOrVersionReadsNothing_data();
+    void wrongRootOrVersionReadsNothing();
+    void frameRangeForms_data();
+    void frameRangeForms();
+    void orderingIsAppliedOnlyWhenItIsAPermutation_data();
+    void orderingIsAppliedOnlyWhenItIsAPermutation();
+    void activeLayerIndexIsCheckedBeforeUse_data();
+    void activeLayerIndexIsCheckedBeforeUse();
+    void readingReplacesTheScenesLayers();
+    void damagedFilesAreRefusedWithAMessage_data();
+    void damagedFilesAreRefusedWithAMessage();
+    void truncatedSavedScenesAreRefused_data();
+    void truncatedSavedScenesAreRefused();
+
+private:
+    QObject m_toolOwner;
+    Model::PenTool* m_pen = nullptr;
+};
+
+void TestSceneReader::initTestCase()
+{
+    QVERIFY(Model::OffscreenRenderer::instance()->initialize(QSize(64, 48)));
+    m_pen = new Model::PenTool(Model::Tool::Marker, &m_toolOwner);
+    m_pen->setSizeRangePercent(3.0, 6.0);
+}
+
+void TestSceneReader::fallbacksOfAHandWrittenFile()
+{
+    Model::Scene scene;
+    double const defaultRate = scene.frameRate();
+    QString error;
+    int const result = read(&scene, fileData(QStringLiteral("fallbacks.kw")), &error);
+    QVERIFY2(result == 0, qPrintable(error));
+
+    // The scene element outside kw's own scene child is skipped; paint,
+    // untyped and unknown layers are dropped.
+    QCOMPARE(scene.frameSize(), QSize(64, 48));
+    QCOMPARE(scene.frameRate(), 15.0);
+    QVERIFY(scene.frameRate() != defaultRate);
+    QCOMPARE(scene.numLayers(), 4);
+    QCOMPARE(scene.layer(0)->name(), QStringLiteral("Bare"));
+    QCOMPARE(scene.layer(1)->name(), QStringLiteral("Flagged"));
+    QCOMPARE(scene.layer(2)->name(), Model::ReferenceLayer(QSize(1, 1), nullptr).name());
+    QCOMPARE(scene.layer(3)->name(), QStringLiteral("Notes"));
+    QCOMPARE(scene.getLogicalLayerIndices(), (QList<int>{0, 1, 2, 3}));
+
+    // Absent visible and linked: hidden and unlinked; no colour: red; an
+    // opacity above 1 is clamped.
+    auto* bare = qobject_cast<Model::StrokeLayer*>(scene.layer(0).get());
+    QVERIFY(bare);
+    QVERIFY(!bare->isVisible());
+    QVERIFY(!bare->isLinked());
+    QCOMPARE(bare->color(), QColor(Qt::red));
+    QCOMPARE(bare->opacity(), 1.0);
+    QCOMPARE(bare->layerBeyondLast(), Model::StrokeLayer(Qt::red, QSize(1, 1), nullptr).layerBeyondLast());
+
+    // The leading hold, the untyped drawing and the unknown type are
+    // dropped, so the cells that follow move up.
+    QCOMPARE(bare->length(), 5);
+    QList<int> kinds;
+    for (int f = 1; f <= bare->length(); ++f)
+        kinds << bare->layerItem(f)->kind;
+    QCOMPARE(kinds, (QList<int>{LayerItem::Original, LayerItem::Hold, LayerItem::Original,
+                                LayerItem::Original, LayerItem::Original}));
+    auto const first = bare->layerItem(1);
+    QCOMPARE(first->identifier, QUuid::fromString(u"{11111111-0000-0000-0000-000000000001}"));
+    QCOMPARE(first->drawing->currentCopyId(),
+             QUuid::fromString(u"{22222222-0000-0000-0000-000000000001}"));
+    QVERIFY(dynamic_cast<Model::StrokeDrawing*>(first->drawing.get()));
+    // A hold shares the drawing before it, under a new identifier.
+    auto const held = bare->layerItem(2);
+    QCOMPARE(held->drawing, first->drawing);
+    QVERIFY(!held->identifier.isNull());
+    QVERIFY(held->identifier != QUuid::fromString(u"{11111111-0000-0000-0000-000000000003}"));
+    // An original without payload is a blank with a fresh identifier.
+    auto const blank = bare->layerItem(3);
+    QVERIFY(!blank->identifier.isNull());
+    QVERIFY(blank->identifier != QUuid::fromString(u"{11111111-0000-0000-0000-000000000002}"));
+    QVERIFY(blank->drawing->currentCopyId().isNull());
+    QVERIFY(blank->drawing != first->drawing);
+    // keyDrawing counts only when it is exactly "yes"; a payload wrapped over
+    // lines still decodes.
+    QVERIFY(!bare->layerItem(4)->keyDrawing);
+    QCOMPARE(bare->layerItem(4)->identifier, QUuid::fromString(u"{11111111-0000-0000-0000-000000000004}"));
+    QVERIFY(bare->layerItem(5)->keyDrawing);
+    QCOMPARE(bare->layerItem(5)->identifier, QUuid::fromString(u"{11111111-0000-0000-0000-000000000005}"));
+    for (int f = 1; f <= 5; ++f)
+        QVERIFY(bare->layerItem(f)->offPegsTransform.isIdentity());
+
+    // Linked unless "no", a known beyond word, a colour with opacity, an
+    // opacity below 0 clamped.
+    auto* flagged = qobject_cast<Model::StrokeLayer*>(scene.layer(1).get());
+    QVERIFY(flagged);
+    QVERIFY(flagged->isVisible());
+    QVERIFY(flagged->isLinked());
+    QCOMPARE(flagged->layerBeyondLast(), Model::Layer::cycleDrawings);
+    QCOMPARE(flagged->color(), QColor(0, 255, 0, 128));
+    QCOMPARE(flagged->opacity(), 0.0);
+    QCOMPARE(flagged->length(), 1);
+
+    // An identifier that is no identifier leaves a fresh one; an opacity
+    // that is no number reads as 0; the picture decodes.
+    auto* reference = qobject_cast<Model::ReferenceLayer*>(scene.layer(2).get());
+    QVERIFY(reference);
+    QVERIFY(!reference->identifier().isNull());
+    QVERIFY(!reference->isVisible());
+    QVERIFY(!reference->isLinked());
+    QCOMPARE(reference->opacity(), 0.0);
+    QCOMPARE(reference->length(), 1);
+    QCOMPARE(reference->layerItem(1)->identifier, QUuid::fromString(u"{33333333-0000-0000-0000-000000000001}"));
+    QImage const picture = reference->imageDrawing(0)->image();
+    QCOMPARE(picture.size(), QSize(2, 1));
+    QCOMPARE(picture.pixel(0, 0), qRgba(255, 0, 0, 255));
+    QCOMPARE(picture.pixel(1, 0), qRgba(0, 0, 255, 255));
+
+    // "scribble" is an annotation layer; its images come in order.
+    auto* notes = qobject_cast<Model::AnnotationLayer*>(scene.layer(3).get());
+    QVERIFY(notes);
+    QImage const note = notes->annotationImage(1);
+    QCOMPARE(note.size(), QSize(2, 1));
+    QCOMPARE(note.constScanLine(0)[0], uchar(255));
+    QCOMPARE(note.constScanLine(0)[1], uchar(128));
+    QVERIFY(notes->annotationImage(2).isNull());
+    QCOMPARE(notes->annotationImage(3), note);
+
+    // No range, active frame or active layer: the whole scene, frame 1 of
+    // layer 0.
+    QCOMPARE(scene.maximumFrameNumber(), 5);
+    QCOMPARE(scene.minimumFrameRangeNumber(), 1);
+    QCOMPARE(scene.maximumFrameRangeNumber(), 5);
+    QCOMPARE(scene.activeFrame(), 1);
+    QCOMPARE(scene.activeLayerIdx(), 0);
+}
+
+void TestSceneReader::distantClonesAcrossLayersAndTheOrdering()
+{
+    Model::Scene scene;
+    QString error;
+    int const result = read(&scene, fileData(QStringLiteral("clones.kw")), &error);
+    QVERIFY2(result == 0, qPrintable(error));
+    QCOMPARE(scene.numLayers(), 3);
+    QCOMPARE(scene.getLogicalLayerIndices(), (QList<int>{1, 2, 0}));
+    QCOMPARE(scene.highestUsedLayerNumber(), 12);
+    QCOMPARE(scene.frameRate(), 24.0);
+    QCOMPARE(scene.minimumFrameRangeNumber(), 2);
+    QCOMPARE(scene.maximumFrameRangeNumber(), 3);
+
+    auto* front = visualAt(scene, 0);
+    auto* back = visualAt(scene, 1);
+    QVERIFY(front && back);
+    QUuid const frontId = QUuid::fromString(u"{aaaaaaaa-0000-0000-0000-000000000000}");
+    QUuid const backId = QUuid::fromString(u"{bbbbbbbb-0000-0000-0000-000000000000}");
+    QCOMPARE(front->identifier(), frontId);
+    QCOMPARE(back->identifier(), backId);
+
+    // A distant clone without a valid original is dropped.
+    QCOMPARE(front->length(), 3);
+    QCOMPARE(back->length(), 2);
+
+    auto const a1 = front->layerItem(1);
+    auto const a2 = front->layerItem(2);
+    auto const a3 = front->layerItem(3);
+    auto const b1 = back->layerItem(1);
+    auto const b2 = back->layerItem(2);
+
+    // The clone list keeps the valid entries only.
+    QCOMPARE(a1->clones, (QList<Model::DrawingRef>{
+                             {backId, QUuid::fromString(u"{bbbbbbbb-0000-0000-0000-000000000002}")}}));
+    // A clone of an original on a later layer gets its drawing once all
+    // layers are in; the hold after it follows.
+    QCOMPARE(a2->kind, int(LayerItem::DistantClone));
+    QCOMPARE(a2->identifier, QUuid::fromString(u"{aaaaaaaa-0000-0000-0000-000000000002}"));
+    QCOMPARE(a2->original, (Model::DrawingRef{backId, b1->identifier}));
+    QCOMPARE(a2->drawing, b1->drawing);
+    QCOMPARE(a3->kind, int(LayerItem::Hold));
+    QCOMPARE(a3->drawing, b1->drawing);
+    QVERIFY(b1->clones.contains(Model::DrawingRef{frontId, a2->identifier}));
+    // The last valid original element names the original.
+    QCOMPARE(b2->kind, int(LayerItem::DistantClone));
+    QCOMPARE(b2->original, (Model::DrawingRef{frontId, a1->identifier}));
+    QCOMPARE(b2->drawing, a1->drawing);
+    QVERIFY(a1->drawing != b1->drawing);
+    QCOMPARE(dynamic_cast<Model::StrokeDrawing*>(a1->drawing.get())->size(), QSize(64, 48));
+}
+
+void TestSceneReader::wrongRootOrVersionReadsNothing_data()
+{
+    QTest::addColumn<QByteArray>("data");
+
+    QTest::newRow("root is not kw") << fileData(QStringLiteral("wrong-root.kw"));
+    QTest::newRow("version 0.3") << fileData(QStringLiteral("wrong-version.kw"));
+    QTest::newRow("version 0.40") << QByteArray("<kw version=\"0.40\"><scene/></kw>");
+    QTest::newRow("no version") << QByteArray("<kw><scene/></kw>");
+    QTest::newRow("version with spaces") << QByteArray("<kw version=\" 0.4\"><scene/></kw>");
+}
+
+void TestSceneReader::wrongRootOrVersionReadsNothing()
+{
+    QFETCH(QByteArray, data);
+    QVERIFY(!data.isEmpty());
+
+    Model::Scene scene;
+    QSize const size = scene.frameSize();
+    QString error;
+    QCOMPARE(read(&scene, data, &error), 1);
+    QVERIFY2(error.startsWith(QStringLiteral("The file is not an KW version 0.4 file\nLine ")),
+             qPrintable(error));
+    QCOMPARE(scene.numLayers(), 0);
+    QCOMPARE(scene.frameSize(), size);
+}
+
+void TestSceneReader::frameRangeForms_data()
+{
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+
+    // Twelve frames in the scene.
+    QTest::newRow("absent") << QString() << 1 << 12;
+    QTest::newRow("minimum and maximum") << QStringLiteral("frameRange=\"3;7\"") << 3 << 7;
+    QTest::newRow("one number") << QStringLiteral("frameRange=\"5\"") << 1 << 12;
+    QTest::newRow("one number and a separator") << QStringLiteral("frameRange=\"5;\"") << 1 << 12;
+    QTest::newRow("leading separator dropped") << QStringLiteral("frameRange=\";5;9\"") << 5 << 9;
+    QTest::newRow("three numbers") << QStringLiteral("frameRange=\"3;4;5\"") << 1 << 12;
+    QTest::newRow("text counts as 0") << QStringLiteral("frameRange=\"a;7\"") << 1 << 7;
+    QTest::newRow("maximum -1 is the scene's end") << QStringLiteral("frameRange=\"4;-1\"") << 4 << 12;
+    QTest::newRow("beyond the scene") << QStringLiteral("frameRange=\"2;99\"") << 2 << 12;
+}
+
+void TestSceneReader::frameRangeForms()
+{
+    QFETCH(QString, attributes);
+    QFETCH(int, first);
+    QFETCH(int, last);
+
+    Model::Scene scene;
+    QCOMPARE(read(&scene, document(attributes, strokeLayer(QStringLiteral("L"), 12))), 0);
+    QCOMPARE(scene.maximumFrameNumber(), 12);
+    QCOMPARE(scene.minimumFrameRangeNumber(), first);
+    QCOMPARE(scene.maximumFrameRangeNumber(), last);
+}
+
+void TestSceneReader::orderingIsAppliedOnlyWhenItIsAPermutation_data()
+{
+    QTest::addColumn<QString>("ordering");
+    QTest::addColumn<QList<int>>("logical");
+
+    QList<int> const fileOrder{0, 1, 2};
+    QTest::newRow("a permutation") << QStringLiteral("2;0;1") << QList<int>{2, 0, 1};
+    QTest::newRow("empty parts dropped") << QStringLiteral(";1;;2;0;") << QList<int>{1, 2, 0};
+    QTest::newRow("text counts as 0") << QStringLiteral("1;x;2") << QList<int>{1, 0, 2};
+    QTest::newRow("a repeated index") << QStringLiteral("0;0;1") << fileOrder;
+    QTest::newRow("an index past the layers") << QStringLiteral("0;1;5") << fileOrder;
+    QTest::newRow("a negative index") << QStringLiteral("-1;0;1") << fileOrder;
+    QTest::newRow("too few entries") << QStringLiteral("1;0") << fileOrder;
+    QTest::newRow("too many entries") << QStringLiteral("3;2;1;0") << fileOrder;
+    QTest::newRow("empty") << QString() << fileOrder;
+}
+
+void TestSceneReader::orderingIsAppliedOnlyWhenItIsAPermutation()
+{
+    QFETCH(QString, ordering);
+    QFETCH(QList<int>, logical);
+
+    Model::Scene scene;
+    QString const layers = QStringLiteral("<ordering>%1</ordering>").arg(ordering)
+                           + strokeLayer(QStringLiteral("A"), 2) + strokeLayer(QStringLiteral("B"), 2)
+                           + strokeLayer(QStringLiteral("C"), 2);
+    QCOMPARE(read(&scene, document(QString(), layers)), 0);
+    QCOMPARE(layerNames(scene), (QStringList{"A", "B", "C"}));
+    QCOMPARE(scene.getLogicalLayerIndices(), logical);
+    // The two order lists stay inverse to each other.
+    for (int position = 0; position < logical.size(); ++position)
+        QCOMPARE(scene.getVisualLayerIndices().at(logical.at(position)), position);
+}
+
+void TestSceneReader::activeLayerIndexIsCheckedBeforeUse_data()
+{
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<int>("activeLayer");
+
+    // Layer 1 is on top, layer 2 (sound) is no place for the active cell.
+    QTest::newRow("absent") << QString() << 0;
+    QTest::newRow("first layer") << QStringLiteral("activeLayerIndex=\"0\"") << 0;
+    QTest::newRow("second layer") << QStringLiteral("activeLayerIndex=\"1\"") << 1;
+    QTest::newRow("past the layers") << QStringLiteral("activeLayerIndex=\"7\"") << 1;
+    QTest::newRow("far past the layers") << QStringLiteral("activeLayerIndex=\"2147483647\"") << 1;
+    QTest::newRow("negative") << QStringLiteral("activeLayerIndex=\"-3\"") << 1;
+    QTest::newRow("text counts as 0") << QStringLiteral("activeLayerIndex=\"top\"") << 0;
+}
+
+void TestSceneReader::activeLayerIndexIsCheckedBeforeUse()
+{
+    QFETCH(QString, attributes);
+    QFETCH(int, activeLayer);
+
+    Model::Scene scene;
+    QString const layers = QStringLiteral("<ordering>1;0;2</ordering>")
+                           + strokeLayer(QStringLiteral("A"), 3) + strokeLayer(QStringLiteral("B"), 3)
+                           + QStringLiteral("<layer name=\"S\" type=\"audio\"/>");
+    QCOMPARE(read(&scene, document(attributes + QStringLiteral(" activeFrameNumber=\"2\""), layers)), 0);
+    QCOMPARE(scene.numLayers(), 3);
+    QCOMPARE(scene.activeLayerIdx(), activeLayer);
+    QCOMPARE(scene.activeFrame(), 2);
+}
+
+void TestSceneReader::readingReplacesTheScenesLayers()
+{
+    Model::Scene scene;
+    scene.addLayer(std::make_shared<Model::StrokeLayer>(QColor(Qt::black), scene.frameSize(), nullptr), 0);
+    scene.addLayer(std::make_shared<Model::AnnotationLayer>(nullptr), 1);
+    QCOMPARE(read(&scene, document(QString(), strokeLayer(QStringLiteral("Only"), 2))), 0);
+    QCOMPARE(layerNames(scene), QStringList{QStringLiteral("Only")});
+    QCOMPARE(scene.getLogicalLayerIndices(), QList<int>{0});
+}
+
+void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("message"); // a part of the message, or empty for Qt's own
+
+    auto const strokes = [](QString const& payload) {
+        return document(QString(), strokeLayer(QStringLiteral("L"), 0,
+                                               QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                                                   .arg(payload)));
+    };
+    auto const picture = [](QString const& payload) {
+        return document(QString(), QStringLiteral("<layer type=\"reference\"><drawing type=\"original\">"
+                                                  "<image>%1</image></drawing></layer>")
+                                       .arg(payload));
+    };
+    auto const notes = [](QString const& payload) {
+        return document(QString(), QStringLiteral("<layer type=\"annotation\"><image>%1</image></layer>").arg(payload));
+    };
+    auto const sound = [](QString const& offset, QString const& data) {
+        return document(QString(), QStringLiteral("<layer type=\"audio\"><offsetFrames>%1</offsetFrames>"
+                                                  "<originalAudioData>%2</originalAudioData></layer>")
+                                       .arg(offset, data));
+    };
+    auto const sized = [](QString const& width, QString const& height) {
+        return QStringLiteral("<kw version=\"0.4\"><scene frameWidth=\"%1\" frameHeight=\"%2\"><layers/></scene></kw>")
+            .arg(width, height)
+            .toUtf8();
+    };
+    auto const offPegs = [](QString const& attributes) {
+        return document(QString(), strokeLayer(QStringLiteral("L"), 0,
+                                               QStringLiteral("<drawing %1 type=\"original\"/>").arg(attributes)));
+    };
+
+    // XML itself.
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("not XML") << QByteArray("a scene, honestly") << QString();
+    QTest::newRow("cut inside a tag") << document(QString(), strokeLayer(QStringLiteral("L"), 3)).left(150)
+                                      << QString();
+    QTest::newRow("root never closed")
+        << QByteArray("<kw version=\"0.4\"><scene frameWidth=\"64\" frameHeight=\"48\"><layers/></scene>")
+        << QString();
+    QTest::newRow("tags crossed") << QByteArray("<kw version=\"0.4\"><scene><layers></scene></layers></kw>")
+                                  << QString();
+    QTest::newRow("text element with children")
+        << document(QString(), strokeLayer(QStringLiteral("L"), 1, QStringLiteral("<opacity><b/></opacity>")))
+        << QString();
+    QTest::newRow("undeclared entity")
+        << document(QString(), strokeLayer(QStringLiteral("&nothing;"), 1)) << QString();
+    QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE kw [\n<!ENTITY a \"aaaaaaaaaa\">\n";
+    for (char c = 'b'; c <= 'j'; ++c)
+        bomb += QStringLiteral("<!ENTITY %1 \"%2\">\n")
+                    .arg(QChar(c), QStringLiteral("&%1;").arg(QChar(c - 1)).repeated(10))
+                    .toLatin1();
+    bomb += "]>\n<kw version=\"0.4\"><scene><layers><layer type=\"stroke\" name=\"&j;\"/></layers></scene></kw>";
+    QTest::newRow("entity expansion bomb") << bomb << QString();
+
+    // Payloads that are no base64.
+    QTest::newRow("strokes not base64") << strokes(QStringLiteral("!!!!")) << QStringLiteral("Invalid base64 data in strokes");
+    QTest::newRow("strokes with bad padding") << strokes(QStringLiteral("AAA=A")) << QStringLiteral("Invalid base64 data in strokes");
+    QTest::newRow("picture not base64") << picture(QStringLiteral("AA*A")) << QStringLiteral("Invalid base64 data in image");
+    QTest::newRow("notes not base64") << notes(QStringLiteral("\u00e9t\u00e9")) << QStringLiteral("Invalid base64 data in image");
+    QTest::newRow("sound not base64") << sound(QStringLiteral("0"), QStringLiteral("RIFF?"))
+                                      << QStringLiteral("Invalid base64 data in originalAudioData");
+
+    // Payloads whose stream form is damaged.
+    QTest::newRow("strokes cut short") << strokes(QStringLiteral("AAAA")) << QStringLiteral("Damaged strokes data");
+    QTest::newRow("strokes of no size")
+        << strokes(QStringLiteral("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAP4AAAAAAAAAAAAAAAAAAAD+AAAAAAAAAAAAAAAAAAAA/gAAA/////w=="))
+        << QStringLiteral("Damaged strokes data");
+    QTest::newRow("strokes of an absurd size")
+        << strokes(QStringLiteral("AA9CQAAPQkAAAAAAAAAAAAAAAAAAAAAAP4AAAAAAAAAAAAAAAAAAAD+AAAAAAAAAAAAAAAAAAAA/gAAA/////w=="))
+        << QStringLiteral("Damaged strokes data");
+    QTest::newRow("strokes with an absurd count") << strokes(QStringLiteral("AAAAQAAAADBAAAAAAAAAAA=="))
+                                                  << QStringLiteral("Damaged strokes data");
+    QTest::newRow("picture without its image") << picture(QStringLiteral("AAAAAQ==")) << QStringLiteral("Damaged image data");
+    QTest::newRow("picture of an absurd size")
+        << picture(QStringLiteral("AAAAAYlQTkcNChoKAAAADUlIRFIAAYagAAGGoAgGAAAAqFILyAAAAABJRU5ErkJggg=="))
+        << QStringLiteral("Damaged image data");
+    QTest::newRow("notes of an absurd size") << notes(QStringLiteral("AAGGoAABhqAAAAABCg=="))
+                                             << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("notes cut short") << notes(QStringLiteral("AAAAAgAAAAEAAAAFAwL/"))
+                                     << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("notes running past their row") << notes(QStringLiteral("AAAAAgAAAAEAAAAFAwn/gAo="))
+                                                  << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("notes of three bytes") << notes(QStringLiteral("AAAA")) << QStringLiteral("Damaged annotation image data");
+
+    // Frame sizes the drawings cannot take.
+    QTest::newRow("width 0") << sized(QStringLiteral("0"), QStringLiteral("48")) << QStringLiteral("Invalid frameWidth \"0\"");
+    QTest::newRow("negative height") << sized(QStringLiteral("64"), QStringLiteral("-5")) << QStringLiteral("Invalid frameHeight \"-5\"");
+    QTest::newRow("width no number") << sized(QStringLiteral("wide"), QStringLiteral("48")) << QStringLiteral("Invalid frameWidth \"wide\"");
+    QTest::newRow("width beyond int") << sized(QStringLiteral("99999999999"), QStringLiteral("48"))
+                                      << QStringLiteral("Invalid frameWidth \"99999999999\"");
+    QTest::newRow("height beyond drawings") << sized(QStringLiteral("64"), QStringLiteral("16385"))
+                                            << QStringLiteral("Invalid frameHeight \"16385\"");
+    QTest::newRow("lone bad width")
+        << QByteArray("<kw version=\"0.4\"><scene frameWidth=\"0\"/></kw>") << QStringLiteral("Invalid frameWidth \"0\"");
+
+    // Numbers that are not finite.
+    for (char const* value : {"nan", "inf", "-inf", "1e999"}) {
+        QString const v = QString::fromLatin1(value);
+        QTest::addRow("fps %s", value) << document(QStringLiteral("fps=\"%1\"").arg(v), strokeLayer(QStringLiteral("L"), 1))
+                                       << QStringLiteral("Invalid fps \"%1\"").arg(v);
+        QTest::addRow("opacity %s", value)
+            << document(QString(), strokeLayer(QStringLiteral("L"), 1, QStringLiteral("<opacity>%1</opacity>").arg(v)))
+            << QStringLiteral("Invalid opacity \"%1\"").arg(v);
+        QTest::addRow("offsetFrames %s", value) << sound(v, QString()) << QStringLiteral("Invalid offsetFrames \"%1\"").arg(v);
+        QTest::addRow("xOffset %s", value) << offPegs(QStringLiteral("xOffset=\"%1\"").arg(v))
+                                           << QStringLiteral("Invalid xOffset \"%1\"").arg(v);
+        QTest::addRow("yOffset %s", value) << offPegs(QStringLiteral("xOffset=\"1\" yOffset=\"%1\"").arg(v))
+                                           << QStringLiteral("Invalid yOffset \"%1\"").arg(v);
+        QTest::addRow("rotationDeg %s", value) << offPegs(QStringLiteral("rotationDeg=\"%1\"").arg(v))
+                                               << QStringLiteral("Invalid rotationDeg \"%1\"").arg(v);
+    }
+    QTest::newRow("offsetFrames beyond any sound") << sound(QStringLiteral("-1e9"), QString())
+                                                   << QStringLiteral("Invalid offsetFrames \"-1e9\"");
+}
+
+void TestSceneReader::damagedFilesAreRefusedWithAMessage()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, message);
+
+    Model::Scene scene;
+    QString error;
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(read(&scene, data, &error), 1);
+    QVERIFY(timer.elapsed() < 10000);
+    QVERIFY2(error.contains(QStringLiteral("\nLine ")), qPrintable(error));
+    QVERIFY2(!error.startsWith(QLatin1Char('\n')), qPrintable(error));
+    if (!message.isEmpty())
+        QVERIFY2(error.startsWith(message + QLatin1Char('\n')), qPrintable(error));
+}
+
+void TestSceneReader::truncatedSavedScenesAreRefused_data()
+{
+    QTest::addColumn<double>("fraction");
+    for (double const fraction : {0.0005, 0.01, 0.1, 0.3, 0.5, 0.7, 0.9, 0.99, 0.9995})
+        QTest::addRow("%g", fraction) << fraction;
+}
+
+void TestSceneReader::truncatedSavedScenesAreRefused()
+{
+    QFETCH(double, fraction);
+
+    static QByteArray const complete = [this] {
+        RichScene rich(m_pen);
+        return write(&rich.scene);
+    }();
+    Model::Scene scene;
+    QString error;
+    QCOMPARE(read(&scene, complete.left(qsizetype(complete.size() * fraction)), &error), 1);
+    QVERIFY(!error.isEmpty());
+}
+
+QUILLMERE_TEST_MAIN(TestSceneReader)
+#include "tst_scenereader.moc"
