@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QTest>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace TestSupport {
 
 // Keeps a test away from the user's real settings store: Qt's test mode puts
@@ -16,13 +19,21 @@ void clearSettings();
 } // namespace TestSupport
 
 // QTEST_MAIN with the settings isolated before anything can read them.
+// The process ends without running static destructors: Qt's global sound
+// engine is torn down there while the sound server's client thread may still
+// be handling an event, which now and then aborts an otherwise passing test.
 #define QUILLMERE_TEST_MAIN(TestObject)                                                          \
     int main(int argc, char** argv)                                                              \
     {                                                                                            \
         TestSupport::isolateSettings();                                                          \
-        QApplication app(argc, argv);                                                            \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                 \
-        TestObject tc;                                                                           \
-        QTEST_SET_MAIN_SOURCE_PATH                                                               \
-        return QTest::qExec(&tc, argc, argv);                                                    \
+        int result = 0;                                                                          \
+        {                                                                                        \
+            QApplication app(argc, argv);                                                        \
+            app.setAttribute(Qt::AA_Use96Dpi, true);                                             \
+            TestObject tc;                                                                       \
+            QTEST_SET_MAIN_SOURCE_PATH                                                           \
+            result = QTest::qExec(&tc, argc, argv);                                              \
+        }                                                                                        \
+        std::fflush(nullptr);                                                                    \
+        std::_Exit(result);                                                                      \
     }

@@ -3,11 +3,13 @@
 #include "media/AudioFormat.h"
 
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QMediaDevices>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace Model {
 
@@ -109,11 +111,20 @@ AudioBuffer::AudioBuffer(QAudioFormat const& format, QObject* parent)
 
 AudioBuffer::~AudioBuffer()
 {
-    if (d->sink)
+    // Destroying a sink spins this thread's event loop. Left to the base
+    // class, the sink would go after this object's state, and calls still
+    // queued to the buffer would run in that loop on a half-destroyed device.
+    // So those calls are dropped first, and the sink goes while the buffer is
+    // still whole. Nothing queues new calls by now: the layer disconnects a
+    // buffer before dropping it, or waits in its destructor for this thread
+    // to end, and a stopped sink reads no more.
+    QCoreApplication::removePostedEvents(this);
+    if (d->sink) {
         d->sink->stop();
+        delete std::exchange(d->sink, nullptr);
+    }
     d->window.clear();
     close();
-    // The sink is our child and goes with us.
 }
 
 bool AudioBuffer::isSequential() const

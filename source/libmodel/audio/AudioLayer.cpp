@@ -14,7 +14,6 @@
 #include <QMap>
 #include <QPainter>
 #include <QPen>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
@@ -23,6 +22,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace Model {
 
@@ -56,7 +56,12 @@ struct AudioLayer::Data
     double offsetFrames = 0.0;
     double offsetFramesTemporary = 0.0;
     std::unique_ptr<QThread> thread = std::make_unique<QThread>();
-    QPointer<AudioBuffer> playbackBuffer;
+    // Lives on the thread above and is deleted there, only once dropped here
+    // or when that thread ends. Only the layer's thread sets or clears the
+    // pointer and nothing calls through it after the move, so it is a plain
+    // pointer: a weak one would be tested here while the other thread may be
+    // tearing the object down.
+    AudioBuffer* playbackBuffer = nullptr;
     double normalization = 1.0;
     LevelCache levelCache;
     int levelCacheRowUs = 0;
@@ -117,6 +122,7 @@ AudioLayer::~AudioLayer()
     // The playback buffer is deleted as its thread finishes.
     d->thread->quit();
     d->thread->wait();
+    d->playbackBuffer = nullptr;
     d->levelCache.clear();
     d->thread.reset();
     d->audioData.clear();
@@ -265,9 +271,8 @@ void AudioLayer::dropPlaybackBuffer()
         return;
     // Nothing more reaches the old buffer; slices already queued to it hold
     // their own reference to the PCM they play.
-    disconnect(this, nullptr, d->playbackBuffer.data(), nullptr);
-    d->playbackBuffer->deleteLater();
-    d->playbackBuffer.clear();
+    disconnect(this, nullptr, d->playbackBuffer, nullptr);
+    std::exchange(d->playbackBuffer, nullptr)->deleteLater();
 }
 
 void AudioLayer::createPlaybackBuffer()

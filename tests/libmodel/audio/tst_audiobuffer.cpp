@@ -7,6 +7,7 @@
 
 #include <QAudioSink>
 #include <QMediaDevices>
+#include <QPointer>
 #include <QSignalSpy>
 
 #include <cmath>
@@ -93,6 +94,7 @@ private slots:
     void negativeLengthFadesOutAndStops();
     void blockStaysValidAfterItsOwnerLetsGo();
     void playsThroughTheDefaultOutput();
+    void destroyedWithCallsStillQueued();
 };
 
 void TestAudioBuffer::sampleConversions_data()
@@ -327,22 +329,68 @@ void TestAudioBuffer::playsThroughTheDefaultOutput()
     QCOMPARE(sink->volume(), 0.5);
     QSignalSpy states(sink, &QAudioSink::stateChanged);
 
+    // A busy machine may let the sound server run dry for a moment even
+    // though every read is served in full: the sink then reports an underrun
+    // and idles until its next read. That is no failure of the output.
+    auto const healthy = [sink] {
+        return sink->error() == QAudio::NoError || sink->error() == QAudio::UnderrunError;
+    };
+    auto const stateAt = [&states](qsizetype i) {
+        return states.at(i).first().value<QAudio::State>();
+    };
+
     buffer.start();
     QVERIFY(buffer.isOpen());
     buffer.replaceBuffer(sound, 0, sound.size(), 8000);
     QTRY_COMPARE(sink->state(), QAudio::ActiveState);
-    QCOMPARE(sink->error(), QAudio::NoError);
+    QVERIFY(healthy());
     // 300 ms of sound, then silence: the sink keeps running on silence.
     QTRY_VERIFY_WITH_TIMEOUT(sink->processedUSecs() >= 300000, 5000);
-    QCOMPARE(sink->state(), QAudio::ActiveState);
+    QVERIFY(sink->state() != QAudio::StoppedState);
+    QTRY_COMPARE(sink->state(), QAudio::ActiveState);
 
     buffer.fadeOutAndStop();
     QTRY_COMPARE(sink->state(), QAudio::StoppedState);
     QVERIFY(!buffer.isOpen());
-    QCOMPARE(sink->error(), QAudio::NoError);
+    QVERIFY(healthy());
     QVERIFY(!states.isEmpty());
-    QCOMPARE(states.first().first().value<QAudio::State>(), QAudio::ActiveState);
-    QCOMPARE(states.last().first().value<QAudio::State>(), QAudio::StoppedState);
+    QCOMPARE(stateAt(0), QAudio::ActiveState);
+    // A late underrun report may still follow the stop.
+    bool stopped = false;
+    for (qsizetype i = 0; i < states.size(); ++i)
+        stopped = stopped || stateAt(i) == QAudio::StoppedState;
+    QVERIFY(stopped);
+}
+
+// A running buffer deleted while calls to it are still queued: deleting its
+// sink spins the event loop, and none of those calls may reach the buffer
+// being torn down. The sink is stopped and goes with the buffer.
+void TestAudioBuffer::destroyedWithCallsStillQueued()
+{
+    QVERIFY2(!QMediaDevices::defaultAudioOutput().isNull(), "no default audio output");
+
+    QByteArray const sound = constant(48000, 3000);
+    auto* const buffer = new AudioBuffer(stereo48k());
+    buffer->start();
+    buffer->replaceBuffer(sound, 0, sound.size(), 8000);
+    QPointer<QAudioSink> const sink = buffer->findChild<QAudioSink*>();
+    QVERIFY(sink);
+    QTRY_COMPARE(sink->state(), QAudio::ActiveState);
+    QList<QAudio::State> states;
+    QObject watcher;
+    connect(sink, &QAudioSink::stateChanged, &watcher,
+            [&states](QAudio::State state) { states.append(state); });
+
+    QMetaObject::invokeMethod(buffer, &AudioBuffer::start, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(buffer, "replaceBuffer", Qt::QueuedConnection,
+                              Q_ARG(QByteArray, sound), Q_ARG(qint64, 0),
+                              Q_ARG(qint64, sound.size()), Q_ARG(qint64, 8000));
+    QMetaObject::invokeMethod(buffer, &AudioBuffer::fadeOutAndStop, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(buffer, &AudioBuffer::stop, Qt::QueuedConnection);
+    delete buffer;
+
+    QVERIFY(sink.isNull());
+    QVERIFY(states.contains(QAudio::StoppedState));
 }
 
 QUILLMERE_TEST_MAIN(TestAudioBuffer)

@@ -141,6 +141,7 @@ private slots:
     void thumbnailOfDegenerateCells_data();
     void thumbnailOfDegenerateCells();
     void playbackReachesTheSoundServer();
+    void layerGoesAwayWithCallsStillQueued();
 
 private:
     QTemporaryDir m_folder;
@@ -809,6 +810,33 @@ void TestAudioLayer::playbackReachesTheSoundServer()
         QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 1, 10000);
     }
     // The layer went away while scrubbing: its thread ends and the stream closes.
+    QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 0, 10000);
+}
+
+// Layers that go away, or decode again, right after asking for sound: the
+// audio thread is still busy with the first calls, so later ones are left
+// queued to a playback buffer that is torn down with its sink. Those calls
+// must never run, and no stream may be left behind.
+void TestAudioLayer::layerGoesAwayWithCallsStillQueued()
+{
+    QByteArray const sound = squareWav(20, 3000, 3000);
+    QElapsedTimer timer;
+    timer.start();
+    for (int round = 0; round < 40 && timer.elapsed() < 3000; ++round) {
+        Loaded loaded(25, sound);
+        AudioLayer& layer = *loaded.layer;
+        // Shifts the calls against the thread opening its output.
+        QThread::msleep(round % 4);
+        layer.startPlayback(1, 20);
+        layer.startScrubbing();
+        layer.playFrame(3);
+        if (round % 2) {
+            QVERIFY(layer.setOriginalAudioData(sound));
+            layer.startPlayback(2, 20);
+        }
+        layer.setAudible(round % 3 != 0);
+        layer.stopPlayback();
+    }
     QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 0, 10000);
 }
 
