@@ -6,6 +6,7 @@
 #include "strokes/SingleStroke.h"
 
 #include <QDataStream>
+#include <QImage>
 #include <QMap>
 #include <QPainter>
 #include <QPainterPath>
@@ -14,6 +15,8 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace Model {
 
@@ -57,6 +60,124 @@ QImage indexedView(QImage const& image, QList<unsigned int> const& colors)
     return view;
 }
 
+using ColourTable = std::array<QRgb, 256>;
+
+// Whether the painter's pixels keep their colour premultiplied. Images in
+// other formats keep full colour precision and are best given unpremultiplied
+// pixels; pixmaps and widgets are premultiplied.
+bool paintsPremultiplied(QPainter const* painter)
+{
+    QPaintDevice const* device = painter->device();
+    if (!device || device->devType() != QInternal::Image)
+        return true;
+    QImage::Format const format = static_cast<QImage const*>(device)->format();
+    return format == QImage::Format_ARGB32_Premultiplied
+           || format == QImage::Format_RGB32;
+}
+
+// The colour table as pixels of the painter's kind, one for every coverage
+// byte, with the painter's opacity already in their alpha; entries a short
+// table lacks are transparent.
+ColourTable colourTable(QList<unsigned int> const& colors, QPainter const* painter,
+                        bool premultiply)
+{
+    ColourTable table;
+    int const known = std::min<int>(256, colors.size());
+    qreal const scale = std::clamp<qreal>(painter->opacity(), 0.0, 1.0);
+    for (int i = 0; i < known; ++i) {
+        QRgb const entry = colors.at(i);
+        int const alpha = qRound(qAlpha(entry) * scale);
+        QRgb const pixel = qRgba(qRed(entry), qGreen(entry), qBlue(entry), alpha);
+        table[i] = premultiply ? qPremultiply(pixel) : pixel;
+    }
+    for (int i = known; i < 256; ++i)
+        table[i] = 0u;
+    return table;
+}
+
+// Paints the part of the coverage image inside area (which must lie inside
+// it) in the table's colours, with its top left corner at target. Converting
+// the coverage to 32-bit pixels first lets the painter blend them on its fast
+// path; an indexed image would be looked up pixel by pixel while blending,
+// which is several times slower.
+void paintCoverage(QPainter* painter, QImage const& coverage, QRect const& area, QPoint target,
+                   ColourTable const& table, bool premultiplied)
+{
+    if (area.isEmpty())
+        return;
+    QImage coloured(area.size(), premultiplied ? QImage::Format_ARGB32_Premultiplied
+                                               : QImage::Format_ARGB32);
+    if (coloured.isNull()) {
+        qWarning("StrokeDrawing: no memory for a %dx%d image", area.width(), area.height());
+        return;
+    }
+    int const width = area.width();
+    bool const blankIsClear = table[0] == 0u;
+    for (int y = 0; y < area.height(); ++y) {
+        uchar const* source = coverage.constScanLine(area.top() + y) + area.left();
+        auto* pixels = reinterpret_cast<QRgb*>(coloured.scanLine(y));
+        int x = 0;
+        // Strokes are thin, so most bytes even inside the bounds are blank;
+        // runs of them need no look-up.
+        for (; x + 8 <= width; x += 8) {
+            quint64 word;
+            std::memcpy(&word, source + x, sizeof word);
+            if (word == 0 && blankIsClear) {
+                std::memset(pixels + x, 0, 8 * sizeof(QRgb));
+                continue;
+            }
+            for (int i = x; i < x + 8; ++i)
+                pixels[i] = table[source[i]];
+        }
+        for (; x < width; ++x)
+            pixels[x] = table[source[x]];
+    }
+    // The table carries the opacity, which is more exact than letting the
+    // painter scale the pixels again.
+    qreal const opacity = painter->opacity();
+    painter->setOpacity(1.0);
+    painter->drawImage(QPointF(target), coloured);
+    painter->setOpacity(opacity);
+}
+
+// The smallest rectangle holding every non-zero byte of an 8-bit image; empty
+// when all bytes are zero.
+QRect inkBoundsOf(QImage const& image)
+{
+    int const width = image.width();
+    int left = width;
+    int right = -1;
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        uchar const* line = image.constScanLine(y);
+        int first = 0;
+        // Most of a drawing is blank; whole words of zeros are skipped.
+        while (first + 8 <= width) {
+            quint64 word;
+            std::memcpy(&word, line + first, sizeof word);
+            if (word != 0)
+                break;
+            first += 8;
+        }
+        while (first < width && line[first] == 0)
+            ++first;
+        if (first == width)
+            continue;
+        int last = width - 1;
+        while (last > first && line[last] == 0)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        if (top < 0)
+            top = y;
+        bottom = y;
+    }
+    if (top < 0)
+        return QRect();
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 // The part of image inside rect (which must lie inside it), sharing memory.
 QImage constView(QImage const& image, QRect const& rect)
 {
@@ -74,6 +195,19 @@ public:
     mutable QMap<uint, QImage> thumbnails;
     mutable QSize thumbnailSize = QSize(-1, -1);
     std::unique_ptr<CompoundStroke> root;
+    // Where the draw buffer has any coverage; found when first needed after
+    // the buffer changed, so painting touches only that part.
+    mutable QRect inkBounds;
+    mutable bool inkBoundsKnown = false;
+
+    QRect const& bufferInkBounds() const
+    {
+        if (!inkBoundsKnown) {
+            inkBounds = drawBuffer.isNull() ? QRect() : inkBoundsOf(drawBuffer);
+            inkBoundsKnown = true;
+        }
+        return inkBounds;
+    }
 };
 
 StrokeDrawing::StrokeDrawing(QSize const& size)
@@ -92,6 +226,8 @@ StrokeDrawing::StrokeDrawing(StrokeDrawing const& other)
     d->thumbnails = other.d->thumbnails;
     d->thumbnailSize = other.d->thumbnailSize;
     d->root = std::make_unique<CompoundStroke>(*other.d->root);
+    d->inkBounds = other.d->inkBounds;
+    d->inkBoundsKnown = other.d->inkBoundsKnown;
 }
 
 StrokeDrawing::~StrokeDrawing() = default;
@@ -134,6 +270,7 @@ int StrokeDrawing::numTotalStrokes() const
 
 void StrokeDrawing::contentChanged()
 {
+    d->inkBoundsKnown = false;
     invalidateThumbnail();
     setCopyId(QUuid());
 }
@@ -145,6 +282,7 @@ void StrokeDrawing::updateDrawbuffer()
 
 void StrokeDrawing::updateDrawbuffer(QRect const& rect)
 {
+    d->inkBoundsKnown = false;
     if (d->root->isEmpty() || !isUsableSize(d->size)) {
         d->drawBuffer = QImage();
         return;
@@ -260,10 +398,14 @@ void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors,
 {
     if (!painter || d->drawBuffer.isNull() || colors.isEmpty())
         return;
-    QRect const area = rect & d->drawBuffer.rect();
+    // Blank coverage shows nothing unless the table gives it a colour.
+    QRect const area =
+        rect & (qAlpha(colors.constFirst()) == 0 ? d->bufferInkBounds() : d->drawBuffer.rect());
     if (area.isEmpty())
         return;
-    painter->drawImage(QRectF(area), indexedView(d->drawBuffer, colors), QRectF(area));
+    bool const premultiplied = paintsPremultiplied(painter);
+    paintCoverage(painter, d->drawBuffer, area, area.topLeft(),
+                  colourTable(colors, painter, premultiplied), premultiplied);
 }
 
 void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors, QRect const& rect,
@@ -274,13 +416,14 @@ void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors, Q
     QImage const& strokeBuffer = liveStroke->buffer();
     if (strokeBuffer.isNull() || strokeBuffer.depth() != 8)
         return;
+    bool const premultiplied = paintsPremultiplied(painter);
+    ColourTable const table = colourTable(colors, painter, premultiplied);
 
     if (d->drawBuffer.isNull()) {
         if (!liveStroke->isPen())
             return;
         QRect const area = rect & strokeBuffer.rect();
-        if (!area.isEmpty())
-            painter->drawImage(QRectF(area), indexedView(strokeBuffer, colors), QRectF(area));
+        paintCoverage(painter, strokeBuffer, area, area.topLeft(), table, premultiplied);
         return;
     }
 
@@ -292,12 +435,13 @@ void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors, Q
         QImage combined = d->drawBuffer.copy(area);
         Blending::blendImages(combined, constView(strokeBuffer, area), combined.rect(),
                               liveStroke->isPen());
-        painter->drawImage(QRectF(area), indexedView(combined, colors),
-                           QRectF(combined.rect()));
+        paintCoverage(painter, combined, combined.rect(), area.topLeft(), table, premultiplied);
     }
-    QRegion const rest = QRegion(visible).subtracted(QRegion(area));
+    QRect const inked =
+        qAlpha(colors.constFirst()) == 0 ? visible & d->bufferInkBounds() : visible;
+    QRegion const rest = QRegion(inked).subtracted(QRegion(area));
     for (QRect const& part : rest)
-        painter->drawImage(QRectF(part), indexedView(d->drawBuffer, colors), QRectF(part));
+        paintCoverage(painter, d->drawBuffer, part, part.topLeft(), table, premultiplied);
 }
 
 QImage StrokeDrawing::thumbnail(QSize const& size, QList<unsigned int> const& colors) const
@@ -412,6 +556,7 @@ QDataStream& operator>>(QDataStream& stream, StrokeDrawing& drawing)
     StrokeDrawing::StrokeDrawingPrivate& d = *drawing.d;
     d.root = std::make_unique<CompoundStroke>();
     d.drawBuffer = QImage();
+    d.inkBoundsKnown = false;
     drawing.invalidateThumbnail();
 
     QSize stored;
