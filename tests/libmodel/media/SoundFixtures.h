@@ -76,6 +76,15 @@ inline QByteArray wav16(int sampleRate, int channels, int frames,
     return wavHeader(pcmTag, channels, sampleRate, 16, quint32(data.size())) + data;
 }
 
+// A 16-bit mono PCM WAVE file of a 440 Hz tone.
+inline QByteArray toneWav(double seconds, int sampleRate = 8000)
+{
+    int const frames = int(std::lround(seconds * sampleRate));
+    return wav16(sampleRate, 1, frames, [sampleRate](int frame, int) {
+        return qint16(std::lround(8000.0 * std::sin(2.0 * pi * 440.0 * frame / sampleRate)));
+    });
+}
+
 // The sample data of a file made by wav16, as interleaved native 16-bit
 // samples (the WAVE header is 44 bytes).
 inline QByteArray wavSamples(QByteArray const& wav)

@@ -2,6 +2,7 @@
 // sections of a scene, which indexes exist, the cell size hints, the scene's
 // signals as model signals, and the edit entry points whose reversed
 // records undo an edit through the undo stack.
+#include "../media/SoundFixtures.h"
 #include "TestSupport.h"
 
 #include "../scene/EditFixture.h"
@@ -112,36 +113,7 @@ private:
     QList<SceneChange> m_changes;
 };
 
-void appendLE(QByteArray& out, quint32 value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.append(char((value >> (8 * i)) & 0xff));
-}
-
-// A RIFF/WAVE file of 16-bit mono PCM at 8 kHz: a 440 Hz tone.
-QByteArray toneWav(double seconds)
-{
-    int const sampleRate = 8000;
-    int const samples = int(std::lround(seconds * sampleRate));
-    QByteArray pcm;
-    for (int i = 0; i < samples; ++i) {
-        auto const value = qint16(std::lround(8000.0 * std::sin(2.0 * M_PI * 440.0 * i / sampleRate)));
-        appendLE(pcm, quint16(value), 2);
-    }
-    QByteArray out("RIFF");
-    appendLE(out, quint32(36 + pcm.size()), 4);
-    out.append("WAVEfmt ");
-    appendLE(out, 16, 4);
-    appendLE(out, 1, 2); // PCM
-    appendLE(out, 1, 2); // mono
-    appendLE(out, quint32(sampleRate), 4);
-    appendLE(out, quint32(sampleRate * 2), 4);
-    appendLE(out, 2, 2);
-    appendLE(out, 16, 2);
-    out.append("data");
-    appendLE(out, quint32(pcm.size()), 4);
-    return out + pcm;
-}
+using SoundFixtures::toneWav;
 
 } // namespace
 
