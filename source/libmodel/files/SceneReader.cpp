@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <type_traits>
 
 namespace Model {
 
@@ -326,37 +327,11 @@ void SceneReader::readLayer()
 
     if (type == QLatin1String("stroke")) {
         auto strokes = std::make_shared<StrokeLayer>(QColor(Qt::red), m_scene->frameSize(), m_scene);
-        strokes->frames().clear();
-        while (readNextStartElement()) {
-            if (name() == QLatin1String("opacity")) {
-                readOpacity(strokes.get());
-            } else if (name() == QLatin1String("color")) {
-                readColor(strokes.get());
-            } else if (name() == QLatin1String("drawing")) {
-                readDrawing(strokes.get());
-                if (m_numExpectedDrawings >= 0)
-                    m_progressDialog->setValue(m_progressDialog->value() + 1);
-            } else {
-                skipCurrentElement();
-            }
-            checkCancelled();
-        }
+        readVisualLayerContent(strokes.get());
         layer = strokes;
     } else if (type == QLatin1String("reference")) {
         auto pictures = std::make_shared<ReferenceLayer>(m_scene->frameSize(), m_scene);
-        pictures->frames().clear();
-        while (readNextStartElement()) {
-            if (name() == QLatin1String("opacity")) {
-                readOpacity(pictures.get());
-            } else if (name() == QLatin1String("drawing")) {
-                readDrawing(pictures.get());
-                if (m_numExpectedDrawings >= 0)
-                    m_progressDialog->setValue(m_progressDialog->value() + 1);
-            } else {
-                skipCurrentElement();
-            }
-            checkCancelled();
-        }
+        readVisualLayerContent(pictures.get());
         layer = pictures;
     } else if (type == QLatin1String("audio")) {
         auto audio = std::make_shared<AudioLayer>(m_scene);
@@ -469,6 +444,29 @@ void SceneReader::readDrawing(StrokeLayer* layer)
 void SceneReader::readDrawing(ReferenceLayer* layer)
 {
     readDrawingOf(layer);
+}
+
+template <typename LayerType>
+void SceneReader::readVisualLayerContent(LayerType* layer)
+{
+    layer->frames().clear();
+    while (readNextStartElement()) {
+        if (name() == QLatin1String("opacity")) {
+            readOpacity(layer);
+        } else if (name() == QLatin1String("drawing")) {
+            readDrawing(layer);
+            if (m_numExpectedDrawings >= 0)
+                m_progressDialog->setValue(m_progressDialog->value() + 1);
+        } else if constexpr (std::is_same_v<LayerType, Model::StrokeLayer>) {
+            if (name() == QLatin1String("color"))
+                readColor(layer);
+            else
+                skipCurrentElement();
+        } else {
+            skipCurrentElement();
+        }
+        checkCancelled();
+    }
 }
 
 template <typename LayerType>

@@ -77,6 +77,9 @@ private:
     // flag are given to before it is appended to the layer.
     template <typename LayerType>
     void readDrawingOf(LayerType* layer);
+    // The opacity, colour (stroke layers) and drawings of a visual layer.
+    template <typename LayerType>
+    void readVisualLayerContent(LayerType* layer);
     // Applies the ordering when it is a permutation of the layer indices.
     void applyLayerOrdering();
     // The decoded bytes of a base64 text element, or an error.
