@@ -20,6 +20,8 @@ PACKAGES=(
   fonts-dejavu-core
   # checkers used by tests
   ffmpeg openexr gifsicle
+  # version texts for the about box
+  libssl-dev
 )
 
 missing=()
