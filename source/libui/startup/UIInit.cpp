@@ -3,6 +3,13 @@
 #include <QFile>
 #include <QFontDatabase>
 
+// The widget library is static: its resource set's own initialiser is not
+// guaranteed to have run before the first artwork is read.
+static void registerUIResources()
+{
+    Q_INIT_RESOURCE(ui);
+}
+
 namespace UI {
 
 namespace {
@@ -13,8 +20,7 @@ void init()
 {
     if (initialised)
         return;
-    // The widget resources are linked in and registered by their own static
-    // initialiser; only the application font needs adding.
+    registerUIResources();
     const QString font = QStringLiteral(":/fonts/PassionOne-Regular.ttf");
     if (QFile::exists(font))
         QFontDatabase::addApplicationFont(font);
