@@ -34,25 +34,38 @@ Layer* ReferenceLayer::clone() const
 
 void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect) const
 {
-    int const n = length();
-    if (frame < 1 || n == 0)
+    int const cell = shownCell(frame);
+    if (cell == 0)
         return;
-    if (frame > n) {
-        switch (layerBeyondLast()) {
-        case freezeLast:
-            frame = n;
-            break;
-        case cycleDrawings:
-            frame = (frame - 1) % n + 1;
-            break;
-        case showNothing:
-            return;
-        }
-    }
     painter->save();
     painter->setOpacity(painter->opacity() * opacity());
-    drawCell(frame, painter, rect);
+    drawCell(cell, painter, rect);
     painter->restore();
+}
+
+void ReferenceLayer::drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
+                                       bool /*black*/) const
+{
+    if (int const cell = shownCell(frame))
+        drawCell(cell, painter, rect);
+}
+
+int ReferenceLayer::shownCell(int frame) const
+{
+    int const n = length();
+    if (frame < 1 || n == 0)
+        return 0;
+    if (frame <= n)
+        return frame;
+    switch (layerBeyondLast()) {
+    case freezeLast:
+        return n;
+    case cycleDrawings:
+        return (frame - 1) % n + 1;
+    case showNothing:
+        break;
+    }
+    return 0;
 }
 
 void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect, bool /*black*/) const

@@ -30,6 +30,9 @@ public:
     // The cell's picture at full strength, only for a frame inside the layer.
     // Pictures have no lines to blacken, so the flag changes nothing.
     void draw(int frame, QPainter* painter, QRect const& rect, bool black) const override;
+    // The picture shown at the frame as draw shows it, at full strength.
+    void drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
+                           bool black) const override;
     QImage thumbnail(int frame, QSize const& size) const override;
     std::shared_ptr<LayerItem> blankItem() const override;
 
@@ -39,6 +42,8 @@ public:
 
 private:
     void drawCell(int frame, QPainter* painter, QRect const& rect) const;
+    // The cell frame that the beyond-last mode shows at frame, 0 for none.
+    int shownCell(int frame) const;
 };
 
 } // namespace Model

@@ -30,6 +30,8 @@ namespace Model {
 
 class AudioLayer;
 class Drawing;
+class ExportExposureSheetSettings;
+class ExportFramesSettings;
 class FloatingSelection;
 class LayerItem;
 class SingleStroke;
@@ -375,6 +377,23 @@ public:
     void drawDottedLineToCursor(QPainter* painter, QRect const& exposed, double width) const;
     std::unique_ptr<Model::FloatingSelection>
     createNewFloatingSelection(QPainterPath const& lasso) const;
+
+    // --- Exports ---------------------------------------------------------------
+    // Both run on the GUI thread, drive the caller's progress dialog (maximum
+    // and value; never deleted), stop when it is cancelled and report every
+    // failure through ExportFailure. Neither changes the scene.
+    //
+    // A numbered image sequence (PNG or OpenEXR) in settings.exportDir: one
+    // composite per frame, or one image per layer and frame, with hold and
+    // clone suffixes as the settings ask. Stops at the first file that cannot
+    // be written.
+    void exportFrames(Model::ExportFramesSettings const& settings,
+                      QProgressDialog& progress) const;
+    // An Open Cel Animation package "<name>.oca" in settings.exportDir: the
+    // JSON document and one folder of images per layer. An existing package
+    // of that name is replaced only when the new one is complete.
+    void exportExposureSheet(Model::ExportExposureSheetSettings const& settings,
+                             QProgressDialog& progress) const;
 
 public slots:
     // Sets the flag first, then reports the cell.

@@ -140,7 +140,7 @@ bool StrokeLayer::appendCut(int frame, QPainterPath const& path)
 
 void StrokeLayer::paint(int frame, QPainter* painter, QRect const& rect,
                         QList<unsigned int> const& colorTable,
-                        SingleStroke const* liveStroke) const
+                        SingleStroke const* liveStroke, bool withLayerOpacity) const
 {
     int const n = length();
     if (!painter || frame < 1 || n == 0)
@@ -163,7 +163,8 @@ void StrokeLayer::paint(int frame, QPainter* painter, QRect const& rect,
         return;
 
     painter->save();
-    painter->setOpacity(painter->opacity() * opacity());
+    if (withLayerOpacity)
+        painter->setOpacity(painter->opacity() * opacity());
     if (liveStroke)
         drawing->draw(painter, colorTable, rect, liveStroke);
     else
@@ -182,6 +183,12 @@ void StrokeLayer::draw(int frame, QPainter* painter, QRect const& rect, bool bla
         paint(frame, painter, rect, tableOf(Qt::black, 1.0), nullptr);
     else
         paint(frame, painter, rect, d->colorTable, nullptr);
+}
+
+void StrokeLayer::drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
+                                    bool black) const
+{
+    paint(frame, painter, rect, black ? tableOf(Qt::black, 1.0) : d->colorTable, nullptr, false);
 }
 
 void StrokeLayer::draw(int frame, QPainter* painter, QRect const& rect,

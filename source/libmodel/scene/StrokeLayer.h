@@ -38,6 +38,8 @@ public:
     void draw(int frame, QPainter* painter, QRect const& rect) const override;
     // black: in black at the coverage, instead of the layer colour.
     void draw(int frame, QPainter* painter, QRect const& rect, bool black) const override;
+    void drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
+                           bool black) const override;
     void draw(int frame, QPainter* painter, QRect const& rect,
               Model::SingleStroke const* liveStroke) const override;
     void draw(int frame, QPainter* painter, QRect const& rect,
@@ -72,7 +74,8 @@ public slots:
 
 private:
     void paint(int frame, QPainter* painter, QRect const& rect,
-               QList<unsigned int> const& colorTable, SingleStroke const* liveStroke) const;
+               QList<unsigned int> const& colorTable, SingleStroke const* liveStroke,
+               bool withLayerOpacity = true) const;
 
     struct Data;
     std::unique_ptr<Data> d;

@@ -185,6 +185,12 @@ void VisualLayer::changeFrameSize(QSize const& newSize, KW::FitMode fitMode,
     d->frameSize = newSize;
 }
 
+void VisualLayer::drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
+                                    bool black) const
+{
+    draw(frame, painter, rect, black);
+}
+
 QSize VisualLayer::frameSize() const
 {
     return d->frameSize;

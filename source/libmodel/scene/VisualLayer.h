@@ -42,6 +42,11 @@ public:
 
     virtual void draw(int frame, QPainter* painter, QRect const& rect) const = 0;
     virtual void draw(int frame, QPainter* painter, QRect const& rect, bool black) const = 0;
+    // The frame as draw shows it (past the end by the beyond-last mode), but
+    // without the layer's opacity, which exports apply once themselves or
+    // leave to the reader of their files.
+    virtual void drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
+                                   bool black) const;
     virtual QImage thumbnail(int frame, QSize const& size) const = 0;
     virtual QString toolTip(int frame) const;
     // A new original cell with an empty drawing of the layer's kind.

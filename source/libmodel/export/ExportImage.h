@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QPainter;
+
+namespace Model {
+
+class VisualLayer;
+
+// The images that the frame and exposure-sheet exports write.
+class ExportImage
+{
+public:
+    enum Format { PNG, OpenEXR };
+
+    static QString extension(Format format);
+    // False, with a warning in the log, when this build cannot write the format.
+    static bool isWritable(Format format);
+    // The canvas of one exported image: the frame size, premultiplied,
+    // transparent or opaque white.
+    static QImage canvas(QSize const& frameSize, bool transparent);
+    // Paints the layer's frame (past its end as its beyond-last mode shows it)
+    // at the given layer opacity, applied exactly once.
+    static void paintLayer(QPainter& painter, VisualLayer const& layer, int frame,
+                           QRect const& rect, double opacity, bool allLinesBlack);
+    // Writes the whole file or nothing: a failed or short write (a full disk)
+    // returns false and leaves no half file.
+    static bool write(QImage const& image, QString const& path, Format format);
+};
+
+} // namespace Model

@@ -1,0 +1,317 @@
+#include "export/ExposureSheetExporter.h"
+
+#include "audio/AudioLayer.h"
+#include "export/ExportFailure.h"
+#include "scene/LayerItem.h"
+#include "scene/Scene.h"
+#include "scene/VisualLayer.h"
+#include "settings/Settings.h"
+
+#include <QColor>
+#include <QDebug>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QUuid>
+
+namespace Model {
+
+namespace {
+
+QString const PackageExtension = QStringLiteral(".oca");
+
+QColor backgroundColor(KW::TransparencyType type)
+{
+    switch (type) {
+    case KW::TransparencyType::TransparencySmallCheckersLight:
+    case KW::TransparencyType::TransparencyLargeCheckersLight:
+    case KW::TransparencyType::TransparencyLightGrey:
+        return QColor(Qt::lightGray);
+    case KW::TransparencyType::TransparencySmallCheckersDark:
+    case KW::TransparencyType::TransparencyLargeCheckersDark:
+    case KW::TransparencyType::TransparencyDarkGrey:
+        return QColor(Qt::darkGray);
+    case KW::TransparencyType::TransparencyWhite:
+        return QColor(Qt::white);
+    case KW::TransparencyType::TransparencyBlack:
+        return QColor(Qt::black);
+    }
+    return QColor(Qt::transparent);
+}
+
+} // namespace
+
+ExposureSheetExporter::ExposureSheetExporter(Scene const& scene,
+                                             ExportExposureSheetSettings const& settings,
+                                             QProgressDialog& progress)
+    : m_scene(scene)
+    , m_settings(settings)
+    , m_progress(progress)
+    , m_packageName(settings.name.endsWith(PackageExtension, Qt::CaseInsensitive)
+                        ? settings.name
+                        : settings.name + PackageExtension)
+    , m_plan(scene, settings.layers, settings.frames, {m_packageName})
+    , m_format(settings.imageFormat == ExportExposureSheetSettings::OpenEXR ? ExportImage::OpenEXR
+                                                                            : ExportImage::PNG)
+    , m_exportDir(settings.exportDir)
+    , m_centre({scene.frameWidth() / 2, scene.frameHeight() / 2})
+{
+    // The package holds no sound: the option only matters with an audio layer.
+    if (!qobject_cast<AudioLayer const*>(scene.layer(scene.audioLayerIdx()).get()))
+        m_settings.includeAudio = false;
+}
+
+void ExposureSheetExporter::run()
+{
+    if (m_scene.numVisualLayers() == 0 || !ExportImage::isWritable(m_format))
+        return;
+    QString const baseName = m_packageName.chopped(PackageExtension.size());
+    if (!ExportPlan::isUsableBaseName(baseName)) {
+        ExportFailure::report(&m_progress,
+                              tr("\"%1\" cannot name the package: the name must not be empty "
+                                 "or contain a path separator.")
+                                  .arg(m_settings.name));
+        return;
+    }
+
+    int total = 0;
+    for (VisualLayer const* layer : m_plan.layers())
+        total += int(exposuresOf(*layer).size());
+    m_progress.setMaximum(std::max(total, 1));
+
+    // Removed again on every path but success.
+    m_exportDir.mkpath(QStringLiteral("."));
+    QTemporaryDir built(m_exportDir.filePath(QStringLiteral(".%1.partial-XXXXXX")
+                                                 .arg(m_packageName)));
+    if (!built.isValid()) {
+        ExportFailure::report(&m_progress, tr("The directory \"%1\" could not be created.")
+                                               .arg(finalPath(QString())));
+        return;
+    }
+    QDir const package(built.path());
+
+    QJsonArray layers;
+    if (!buildLayers(package, layers))
+        return;
+
+    QJsonObject document = documentHeader();
+    document.insert(QStringLiteral("layers"), layers);
+    QSaveFile file(package.filePath(m_packageName));
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(QJsonDocument(document).toJson(QJsonDocument::Indented)) < 0
+        || !file.commit()) {
+        ExportFailure::report(&m_progress, tr("The .oca file could not be created."));
+        return;
+    }
+    if (replaceTarget(built.path()))
+        built.setAutoRemove(false);
+}
+
+bool ExposureSheetExporter::buildLayers(QDir const& package, QJsonArray& layers)
+{
+    for (VisualLayer const* layer : m_plan.layers()) {
+        QString const folder = m_plan.fileName(layer);
+        if (!package.mkdir(folder) || !QDir(package.filePath(folder)).isReadable()) {
+            ExportFailure::report(&m_progress, tr("The directory \"%1\" could not be created.")
+                                                   .arg(finalPath(folder)));
+            return false;
+        }
+        QJsonArray frames;
+        for (Exposure const& exposure : exposuresOf(*layer)) {
+            QJsonObject object;
+            if (!buildExposure(package, *layer, exposure, object))
+                return false;
+            frames.append(object);
+            if (m_progress.wasCanceled())
+                return false;
+            m_progress.setValue(++m_step);
+        }
+        QJsonObject object = layerHeader(*layer);
+        object.insert(QStringLiteral("frames"), frames);
+        layers.append(object);
+    }
+    return true;
+}
+
+QList<ExposureSheetExporter::Exposure> ExposureSheetExporter::exposuresOf(
+    VisualLayer const& layer) const
+{
+    // A drawing shows from its own frame until the next drawing starts, the
+    // span ends or, past the end of a layer that shows nothing there, the
+    // layer stops showing. Holds past the end (a frozen last drawing, a held
+    // drawing of a cycle) extend the drawing like holds inside the layer.
+    QList<Exposure> exposures;
+    for (int frame = m_plan.firstFrame(); frame <= m_plan.lastFrame(); ++frame) {
+        int const type = layer.drawingTypeBeyond(frame);
+        if (frame == m_plan.firstFrame()) {
+            exposures.append({frame, 1});
+        } else if (type == LayerItem::Hold) {
+            ++exposures.last().duration;
+        } else if (type == LayerItem::NoDrawing) {
+            break;
+        } else {
+            exposures.append({frame, 1});
+        }
+    }
+    return exposures;
+}
+
+bool ExposureSheetExporter::buildExposure(QDir const& package, VisualLayer const& layer,
+                                          Exposure const& exposure, QJsonObject& object)
+{
+    int const frame = exposure.frame;
+    QString name = exposureName(layer, frame);
+    QString fileName;
+    if (layer.isOriginalFrame(frame)) {
+        fileName = imagePath(layer, frame);
+        if (!render(package, layer, frame, fileName))
+            return false;
+    } else {
+        int const index = m_scene.lookupLayerIdx(layer.identifier());
+        DrawingRef const ref = m_scene.lookupOriginalRefBeyond(index, frame);
+        int originalIndex = -1;
+        int originalFrame = 0;
+        auto const* holder = m_scene.lookupLayerItem(ref, &originalIndex, &originalFrame)
+                                 ? qobject_cast<VisualLayer const*>(
+                                     m_scene.layer(originalIndex).get())
+                                 : nullptr;
+        if (!holder) {
+            name = QStringLiteral("_blank");
+        } else if (originalFrame >= m_plan.firstFrame() && originalFrame <= m_plan.lastFrame()
+                   && m_plan.contains(holder)) {
+            // Written when the original's own exposure is reached.
+            fileName = imagePath(*holder, originalFrame);
+        } else if (m_renderedOriginals.contains(ref)) {
+            fileName = m_renderedOriginals.value(ref);
+        } else {
+            fileName = imagePath(layer, frame);
+            if (!render(package, *holder, originalFrame, fileName))
+                return false;
+            m_renderedOriginals.insert(ref, fileName);
+        }
+    }
+
+    object.insert(QStringLiteral("name"), name);
+    object.insert(QStringLiteral("fileName"), fileName);
+    object.insert(QStringLiteral("frameNumber"), frame - 1);
+    object.insert(QStringLiteral("duration"), exposure.duration);
+    object.insert(QStringLiteral("opacity"), 1.0);
+    object.insert(QStringLiteral("position"), m_centre);
+    return true;
+}
+
+bool ExposureSheetExporter::render(QDir const& package, VisualLayer const& layer, int frame,
+                                   QString const& relativePath)
+{
+    // At full strength: the document carries the layer's opacity, and readers
+    // apply it.
+    QImage image = ExportImage::canvas(m_scene.frameSize(), true);
+    {
+        QPainter painter(&image);
+        ExportImage::paintLayer(painter, layer, frame, image.rect(), 1.0, false);
+    }
+    if (ExportImage::write(image, package.filePath(relativePath), m_format))
+        return true;
+    ExportFailure::report(&m_progress, tr("Cannot write file %1:\n%2.")
+                                           .arg(QDir::toNativeSeparators(finalPath(relativePath)),
+                                                tr("The image could not be written")));
+    return false;
+}
+
+bool ExposureSheetExporter::replaceTarget(QString const& built)
+{
+    QString const target = m_exportDir.filePath(m_packageName);
+    QFileInfo const existing(target);
+    QString aside;
+    if (existing.exists() || existing.isSymLink()) {
+        aside = m_exportDir.filePath(QStringLiteral(".%1.old-%2")
+                                         .arg(m_packageName,
+                                              QUuid::createUuid().toString(QUuid::Id128)));
+        if (!QDir().rename(target, aside)) {
+            QString const message = existing.isDir() && !existing.isSymLink()
+                                        ? tr("The existing directory \"%1\" couldn't be removed.")
+                                        : tr("The existing file \"%1\" couldn't be removed.");
+            ExportFailure::report(&m_progress, message.arg(existing.absoluteFilePath()));
+            return false;
+        }
+    }
+    if (!QDir().rename(built, target)) {
+        if (!aside.isEmpty())
+            QDir().rename(aside, target);
+        ExportFailure::report(&m_progress, tr("The directory \"%1\" could not be created.")
+                                               .arg(QFileInfo(target).absoluteFilePath()));
+        return false;
+    }
+    if (!aside.isEmpty()) {
+        QFileInfo const old(aside);
+        bool const removed = old.isDir() && !old.isSymLink() ? QDir(aside).removeRecursively()
+                                                             : QFile::remove(aside);
+        if (!removed)
+            qWarning() << "Export Exposure Sheet: the replaced package stays at" << aside;
+    }
+    return true;
+}
+
+QJsonObject ExposureSheetExporter::documentHeader() const
+{
+    QColor const background = backgroundColor(Settings::instance()->transparencyType());
+    QJsonObject document;
+    document.insert(QStringLiteral("name"), m_scene.name());
+    document.insert(QStringLiteral("frameRate"), m_scene.frameRate());
+    document.insert(QStringLiteral("width"), m_scene.frameWidth());
+    document.insert(QStringLiteral("height"), m_scene.frameHeight());
+    document.insert(QStringLiteral("startTime"), m_plan.firstFrame() - 1);
+    document.insert(QStringLiteral("endTime"), m_plan.lastFrame());
+    document.insert(QStringLiteral("colorDepth"), QStringLiteral("U8"));
+    document.insert(QStringLiteral("backgroundColor"),
+                    QJsonArray({double(background.redF()), double(background.greenF()),
+                                double(background.blueF()), double(background.alphaF())}));
+    document.insert(QStringLiteral("ocaVersion"), QStringLiteral("1.1.0"));
+    document.insert(QStringLiteral("originApp"), QCoreApplication::applicationName());
+    document.insert(QStringLiteral("originAppVersion"), QCoreApplication::applicationVersion());
+    return document;
+}
+
+QJsonObject ExposureSheetExporter::layerHeader(VisualLayer const& layer) const
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("name"), layer.name());
+    object.insert(QStringLiteral("type"), QStringLiteral("paintlayer"));
+    object.insert(QStringLiteral("fileType"), ExportImage::extension(m_format));
+    object.insert(QStringLiteral("animated"), true);
+    object.insert(QStringLiteral("label"), 0);
+    object.insert(QStringLiteral("reference"), false);
+    object.insert(QStringLiteral("passThrough"), false);
+    object.insert(QStringLiteral("blendingMode"), QStringLiteral("normal"));
+    object.insert(QStringLiteral("inheritAlpha"), false);
+    object.insert(QStringLiteral("childLayers"), QJsonArray());
+    object.insert(QStringLiteral("opacity"), layer.opacity());
+    object.insert(QStringLiteral("visible"), layer.isVisible());
+    object.insert(QStringLiteral("width"), m_scene.frameWidth());
+    object.insert(QStringLiteral("height"), m_scene.frameHeight());
+    object.insert(QStringLiteral("position"), m_centre);
+    return object;
+}
+
+QString ExposureSheetExporter::exposureName(VisualLayer const& layer, int frame) const
+{
+    return QStringLiteral("%1_%2").arg(m_plan.fileName(&layer)).arg(frame - 1, 5, 10,
+                                                                      QLatin1Char('0'));
+}
+
+QString ExposureSheetExporter::imagePath(VisualLayer const& layer, int frame) const
+{
+    return QStringLiteral("%1/%2.%3")
+        .arg(m_plan.fileName(&layer), exposureName(layer, frame), ExportImage::extension(m_format));
+}
+
+QString ExposureSheetExporter::finalPath(QString const& relativePath) const
+{
+    QString const package = QFileInfo(m_exportDir.filePath(m_packageName)).absoluteFilePath();
+    return relativePath.isEmpty() ? package : QDir(package).filePath(relativePath);
+}
+
+} // namespace Model

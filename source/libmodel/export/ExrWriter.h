@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringView>
+
+class QImage;
+
+namespace Model {
+
+// Writes an image as an OpenEXR file for compositing software: colour goes
+// from the display's gamma-encoded 8-bit values to linear light, alpha stays
+// linear, and the four channels A, B, G, R are stored uncompressed as half
+// floats. A premultiplied image is un-premultiplied first.
+//
+// The file is written whole or not at all: false for a null image, a format
+// other than ARGB32 (straight or premultiplied), an encoder error or a file
+// that cannot be written completely (a full disk included).
+bool saveQImageAsExrFile(QImage const& image, QStringView fileName);
+
+} // namespace Model
