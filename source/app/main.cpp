@@ -1,7 +1,8 @@
+#include "application/Application.h"
+#include "logging/Logging.h"
 #include "startup/Init.h"
 #include "startup/UIInit.h"
 
-#include <QApplication>
 #include <QWidget>
 
 #include <exception>
@@ -13,7 +14,8 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationDomain(QStringLiteral("quillmere.org"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
 
-    QApplication app(argc, argv);
+    Application app(argc, argv);
+    Logging::setupDebugging();
     try {
         Model::init();
         UI::init();
