@@ -35,6 +35,7 @@ class ExportFramesSettings;
 class FloatingSelection;
 class LayerItem;
 class SingleStroke;
+class StrokeLayer;
 class VisualLayer;
 
 // The open document: the ordered layers with their display order, the active
@@ -136,6 +137,10 @@ public:
                                                       int* layer = nullptr,
                                                       int* frame = nullptr) const;
     bool hasDrawing(Model::DrawingRef ref, int* layer = nullptr, int* frame = nullptr) const;
+    // The stroke layer whose cell owns the drawing shown at (layer, frame): a
+    // hold's original before it, a distant clone's original wherever it lies.
+    // Null unless the layer is a visible stroke layer that reaches the frame.
+    Model::StrokeLayer* lookupOriginalStrokeLayer(int layer, int frame) const;
 
     // The transform of the topmost visual layer whose cell at the frame is off
     // the pegs, identity when there is none; layer receives its index or -1.
