@@ -1220,8 +1220,12 @@ void Scene::updateCachedFramePixmap(bool updateBacklight)
     // A backlight of another frame size would leave part of the frame as it was.
     if (updateBacklight || d->backlightPixmap.size() != d->frameSize)
         updateCachedBacklightPixmap();
+    // A new pixmap has no alpha channel until it is filled with
+    // transparency: the backlight copied in would turn the paper black.
     if (d->framePixmap.size() != d->frameSize)
         d->framePixmap = QPixmap(d->frameSize);
+    if (!d->framePixmap.hasAlphaChannel())
+        d->framePixmap.fill(Qt::transparent);
     QPainter painter(&d->framePixmap);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawPixmap(0, 0, d->backlightPixmap);
