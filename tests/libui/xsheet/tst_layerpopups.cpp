@@ -1,0 +1,154 @@
+#include "settings/Settings.h"
+#include "xsheet/LayerRenameWidget.h"
+#include "xsheet/OpacitySlider.h"
+
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+
+class TestLayerPopups : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        TestSupport::clearSettings();
+        Model::Settings::instance()->init();
+    }
+
+    void renameCommitsOnceOrNotAtAll_data()
+    {
+        QTest::addColumn<QString>("ending"); // "return", "enter", "escape", "click elsewhere"
+        QTest::addColumn<int>("commits");
+        QTest::newRow("Return") << "return" << 1;
+        QTest::newRow("Enter") << "enter" << 1;
+        QTest::newRow("Escape") << "escape" << 0;
+        QTest::newRow("click elsewhere") << "click elsewhere" << 1;
+    }
+
+    void renameCommitsOnceOrNotAtAll()
+    {
+        QFETCH(QString, ending);
+        QFETCH(int, commits);
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* other = new QLineEdit(&window);
+        layout->addWidget(other);
+        // An application shortcut on the same key must not steal it from the field.
+        auto* shortcut = new QAction(&window);
+        shortcut->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Escape)});
+        window.addAction(shortcut);
+        QSignalSpy shortcutFired(shortcut, &QAction::triggered);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        UI::LayerRenameWidget field(&window);
+        QSignalSpy renamed(&field, &UI::LayerRenameWidget::renamed);
+        field.setGeometry(10, 10, 120, 24);
+        field.setText("Layer 1");
+        field.show();
+        field.setFocus();
+        QTRY_VERIFY(field.hasFocus());
+        field.selectAll();
+        QTest::keyClicks(&field, "Ink");
+        if (ending == "return")
+            QTest::keyClick(&field, Qt::Key_Return);
+        else if (ending == "enter")
+            QTest::keyClick(&field, Qt::Key_Enter);
+        else if (ending == "escape")
+            QTest::keyClick(&field, Qt::Key_Escape);
+        else
+            other->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(!field.isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(renamed.count(), commits);
+        if (commits)
+            QCOMPARE(renamed.first().at(0).toString(), QString("Ink"));
+        QCOMPARE(shortcutFired.count(), 0);
+
+        // Opened again, it commits again.
+        field.show();
+        field.setFocus();
+        QTRY_VERIFY(field.hasFocus());
+        QTest::keyClick(&field, Qt::Key_Return);
+        QCOMPARE(renamed.count(), commits + 1);
+    }
+
+    void sliderDragsSnapAndReportOnce_data()
+    {
+        QTest::addColumn<int>("releaseY");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("above the top") << -60 << 1.0;
+        QTest::newRow("within 5 % of the top") << 4 << 1.0;
+        QTest::newRow("middle") << 56 << 0.5;
+        QTest::newRow("within 5 % of the bottom") << 108 << 0.0;
+        QTest::newRow("below the bottom") << 200 << 0.0;
+    }
+
+    void sliderDragsSnapAndReportOnce()
+    {
+        QFETCH(int, releaseY);
+        QFETCH(double, expected);
+        UI::OpacitySlider slider;
+        slider.setLayerIdx(3);
+        slider.setOpacity(0.25);
+        QSignalSpy moved(&slider, &UI::OpacitySlider::opacitySliderMoved);
+        QSignalSpy changed(&slider, &UI::OpacitySlider::opacityChanged);
+        QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(22, 30));
+        const QPoint end(22, releaseY);
+        QMouseEvent move(QEvent::MouseMove, end, slider.mapToGlobal(end), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&slider, &move);
+        QTest::mouseRelease(&slider, Qt::LeftButton, {}, end);
+        QVERIFY(moved.count() >= 2);
+        QCOMPARE(moved.last().at(1).toDouble(), expected);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first(), (QList<QVariant>{3, 0.25, expected}));
+        QCOMPARE(slider.opacity(), expected);
+    }
+
+    void releasingFarAwayRestoresTheCommittedOpacity()
+    {
+        UI::OpacitySlider slider;
+        slider.setOpacity(0.6);
+        QSignalSpy moved(&slider, &UI::OpacitySlider::opacitySliderMoved);
+        QSignalSpy changed(&slider, &UI::OpacitySlider::opacityChanged);
+        QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(22, 100));
+        QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(22 + 100, 50));
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(moved.last().at(1).toDouble(), 0.6);
+        QCOMPARE(slider.opacity(), 0.6);
+    }
+
+    void previewsDoNotDisturbTheDrag()
+    {
+        UI::OpacitySlider slider;
+        // A receiver that echoes the preview back, as the main window's scene update does.
+        connect(&slider, &UI::OpacitySlider::opacitySliderMoved, &slider,
+                [&slider](int, double) { slider.setOpacity(0.9); });
+        QSignalSpy changed(&slider, &UI::OpacitySlider::opacityChanged);
+        QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(22, 84));
+        QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(22, 84));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(1).toDouble(), 1.0);
+        QCOMPARE(changed.first().at(2).toDouble(), 0.25);
+    }
+
+    void sliderPaintsTheLevelInTheLayerColour()
+    {
+        UI::OpacitySlider slider;
+        slider.setColor(QColor(200, 30, 30));
+        slider.setOpacity(0.5);
+        const QImage image = slider.grab().toImage();
+        QCOMPARE(image.pixelColor(22, 100), QColor(200, 30, 30));
+        QCOMPARE(image.pixelColor(22, 57), QColor(200, 30, 30));
+        QVERIFY(image.pixelColor(22, 40) != QColor(200, 30, 30));
+    }
+};
+
+QUILLMERE_TEST_MAIN(TestLayerPopups)
+#include "tst_layerpopups.moc"
