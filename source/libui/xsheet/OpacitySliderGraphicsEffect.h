@@ -1,26 +1,19 @@
 #pragma once
 
-#include <QGraphicsEffect>
-#include <QIcon>
+#include "xsheet/ArtworkShadowEffect.h"
 
 namespace UI {
 
-// The shadow of a layer's opacity slider: its artwork centred on the slider.
-class OpacitySliderGraphicsEffect : public QGraphicsEffect
+// The shadow of a layer's opacity slider, centred on it.
+class OpacitySliderGraphicsEffect : public ArtworkShadowEffect
 {
     Q_OBJECT
 
 public:
     explicit OpacitySliderGraphicsEffect(QObject* parent = nullptr);
 
-    QRectF boundingRectFor(const QRectF& sourceRect) const override;
-
 protected:
-    void draw(QPainter* painter) override;
-
-private:
-    QIcon m_artwork;
-    QSize m_size{68, 136};
+    QRectF shadowRectFor(QRectF const& sourceRect) const override;
 };
 
 } // namespace UI
