@@ -579,7 +579,9 @@ QDataStream& operator>>(QDataStream& stream, StrokeDrawing& drawing)
         if (stream.status() == QDataStream::Ok && tag == StrokeDrawing::BufferFollows) {
             RleImage rle;
             stream >> rle;
-            if (stream.status() == QDataStream::Ok) {
+            // Only a buffer of the drawing's own size is decoded: the stored
+            // size alone must not decide how much memory a few bytes take.
+            if (stream.status() == QDataStream::Ok && rle.size() == d.size) {
                 QImage decoded = rle.toQImage();
                 // A buffer of another size would be read past its end when a
                 // live stroke is combined with it; it is rebuilt instead.

@@ -82,7 +82,7 @@ QProgressDialog* SceneReader::progressDialog() const
 
 int SceneReader::maximumFrameSide()
 {
-    return StrokeDrawing::maximumSide;
+    return Scene::maximumFrameSide;
 }
 
 QString SceneReader::errorString() const
@@ -97,7 +97,7 @@ int SceneReader::read(QIODevice* device)
 {
     setDevice(device);
     try {
-        if (readNextStartElement()) {
+        if (readRootElement()) {
             if (name() == QLatin1String("kw")
                 && attributes().value(QLatin1String("version")) == QLatin1String("0.4")) {
                 while (readNextStartElement()) {
@@ -116,6 +116,22 @@ int SceneReader::read(QIODevice* device)
     }
     m_progressDialog->reset();
     return hasError() ? 1 : 0;
+}
+
+bool SceneReader::readRootElement()
+{
+    while (!atEnd()) {
+        readNext();
+        // The writer never declares entities; one declared entity used a
+        // hundred thousand times turns a small file into a gigabyte of text.
+        if (tokenType() == DTD && !entityDeclarations().isEmpty()) {
+            raiseError(QObject::tr("The file declares entities, which scene files never use"));
+            return false;
+        }
+        if (tokenType() == StartElement)
+            return true;
+    }
+    return false;
 }
 
 void SceneReader::checkCancelled() const
@@ -360,16 +376,19 @@ void SceneReader::readLayer()
                 QByteArray const bytes = readBase64(QStringLiteral("image"));
                 if (!hasError()) {
                     QDataStream in(bytes);
-                    qint32 width = 0;
-                    qint32 height = 0;
                     RleImage rle;
                     in >> rle;
-                    QDataStream size(bytes);
-                    size >> width >> height;
-                    QImage const image = rle.toQImage();
-                    // A frame without notes is stored as an empty image; any
-                    // other image that does not decode is damage.
-                    if (in.status() != QDataStream::Ok || (image.isNull() && (width || height)))
+                    QSize const size = rle.size();
+                    QSize const frame = m_scene->frameSize();
+                    // Notes are drawn on the frame and never exceed it: a
+                    // larger image is damage, or a few bytes made to cost
+                    // gigabytes, and is refused before it is decoded. A frame
+                    // without notes is stored as an empty image.
+                    bool const fits =
+                        size.width() <= frame.width() && size.height() <= frame.height();
+                    bool const read = in.status() == QDataStream::Ok;
+                    QImage const image = read && fits ? rle.toQImage() : QImage();
+                    if (image.isNull() && (!fits || !read || !size.isNull()))
                         raiseError(QObject::tr("Damaged annotation image data"));
                     else
                         annotation->addImage(image);
@@ -578,7 +597,7 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(ReferenceLayer* layer)
     return cell;
 }
 
-std::shared_ptr<LayerItem> SceneReader::readDistantClone(VisualLayer*)
+std::shared_ptr<LayerItem> SceneReader::readDistantClone(VisualLayer* layer)
 {
     QUuid const identifier = toUuid(attributes().value(QLatin1String("identifier")));
     std::shared_ptr<LayerItem> cell;
@@ -587,12 +606,13 @@ std::shared_ptr<LayerItem> SceneReader::readDistantClone(VisualLayer*)
             DrawingRef const original{toUuid(attributes().value(QLatin1String("layer"))),
                                       toUuid(attributes().value(QLatin1String("drawing")))};
             if (!original.layer.isNull() && !original.drawing.isNull()) {
-                // The placeholder stands in until fixupReferences points the
-                // cell at its original's drawing.
+                // The layer's blank drawing stands in until fixupReferences
+                // points the cell at its original's drawing, and stays when
+                // there is no original of the layer's kind.
                 cell = std::make_shared<LayerItem>(
                     LayerItem::DistantClone,
                     identifier.isNull() ? QUuid::createUuid() : identifier,
-                    std::make_shared<StrokeDrawing>(QSize(-1, -1)));
+                    layer->blankItem()->drawing);
                 cell->original = original;
             }
         }

@@ -54,8 +54,8 @@ public:
     // The dialog that shows progress and takes the cancel request.
     QProgressDialog* progressDialog() const;
 
-    // Largest frame width or height a file may ask for: drawings cannot be
-    // larger.
+    // Largest frame width or height a file may ask for: the scene takes no
+    // larger frame.
     static int maximumFrameSide();
 
 private:
@@ -88,6 +88,9 @@ private:
     // number leaves ok false, a number that is not finite is an error.
     double parseDouble(QStringView text, QString const& what, bool* ok);
     void checkCancelled() const;
+    // Reads up to the root element; false, with an error raised when the
+    // document is refused, when there is none.
+    bool readRootElement();
 
     Model::Scene* m_scene;
     QList<int> m_layerOrdering;

@@ -150,6 +150,11 @@ RleImage& RleImage::operator=(const RleImage& other)
 
 RleImage::~RleImage() = default;
 
+QSize RleImage::size() const
+{
+    return QSize(d->width, d->height);
+}
+
 QImage RleImage::toQImage() const
 {
     const int width = d->width;

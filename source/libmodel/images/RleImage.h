@@ -28,6 +28,9 @@ public:
     // form is damaged, has no end code, or its size is not within
     // 1..maxSide on each side.
     QImage toQImage() const;
+    // The stored size, known before decoding, so that a reader can refuse an
+    // image it has no room for without allocating it.
+    QSize size() const;
 
     // Largest width or height that decoding accepts; anything beyond is damage.
     static constexpr int maxSide = 16384;

@@ -68,6 +68,10 @@ public:
     };
     Q_ENUM(SetFrameBehaviour)
 
+    // Largest frame width or height a scene takes, from the user or a file:
+    // the full-frame pictures of a larger frame would not fit in memory.
+    static constexpr int maximumFrameSide = 8192;
+
     explicit Scene(QObject* parent = nullptr);
     ~Scene() override;
 
@@ -181,6 +185,9 @@ public:
     void updateAudioLayerFrameRate();
 
     // Clone bookkeeping across layers.
+    // After reading: holds take the drawing before them, and distant clones
+    // their original's (which then lists them); a clone without an original
+    // on a layer of its own kind becomes an original with a blank drawing.
     void fixupReferences();
     void connectCloneToNewOriginal(Model::DrawingRef clone, Model::DrawingRef newOriginal,
                                    std::shared_ptr<Model::LayerItem> originalItem);
@@ -269,7 +276,8 @@ public:
 
 public slots:
     // Resizes every visual layer's drawings with the fit mode; the dialog,
-    // when given, advances by one per cell. An empty size is ignored.
+    // when given, advances by one per cell. An empty size, or one with a side
+    // above maximumFrameSide, is ignored.
     void setFrameSize(QSize size, KW::FitMode fitMode, QProgressDialog* progressDialog);
 
 public slots:

@@ -16,8 +16,8 @@ using namespace SceneDetail;
 
 void Scene::fixupReferences()
 {
-    for (auto const& layer : std::as_const(d->layers)) {
-        auto* const visual = qobject_cast<VisualLayer*>(layer.get());
+    for (int index = 0; index < d->layers.size(); ++index) {
+        auto* const visual = qobject_cast<VisualLayer*>(d->layers.at(index).get());
         if (!visual || visual->frames().isEmpty())
             continue;
         std::shared_ptr<LayerItem> previous = visual->frames().first();
@@ -25,10 +25,23 @@ void Scene::fixupReferences()
             if (cell->kind == LayerItem::Hold) {
                 cell->drawing = previous->drawing;
             } else if (cell->kind == LayerItem::DistantClone) {
-                // Originals on later layers already carry the drawing read
-                // for them.
-                if (std::shared_ptr<LayerItem> const original = lookupLayerItem(cell->original))
+                // The rules of a restored cell: a clone shows only an original
+                // on a layer of its own kind, which lists it; otherwise it
+                // stands on its own with its layer's blank drawing. Originals
+                // on later layers already carry the drawing read for them.
+                if (std::shared_ptr<LayerItem> const original =
+                        originalOfSameType(index, cell->original)) {
+                    DrawingRef const self = cell->reference(visual->identifier());
+                    if (!original->clones.contains(self))
+                        original->clones.append(self);
                     cell->drawing = original->drawing;
+                } else {
+                    if (std::shared_ptr<LayerItem> const other = lookupLayerItem(cell->original))
+                        other->clones.removeAll(cell->reference(visual->identifier()));
+                    cell->kind = LayerItem::Original;
+                    cell->original = DrawingRef();
+                    cell->drawing = visual->blankItem()->drawing;
+                }
             }
             previous = cell;
         }

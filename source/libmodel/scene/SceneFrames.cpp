@@ -173,8 +173,10 @@ void Scene::unsetScrubFrame()
 
 void Scene::setFrameSize(QSize size, KW::FitMode fitMode, QProgressDialog* progressDialog)
 {
-    // Drawings and pixmaps cannot take an empty frame.
-    if (size == d->frameSize || size.isEmpty())
+    // Drawings and pixmaps cannot take an empty frame, nor one too large to
+    // keep in memory.
+    if (size == d->frameSize || size.isEmpty() || size.width() > maximumFrameSide
+        || size.height() > maximumFrameSide)
         return;
     emit frameSizeAboutToChange(size);
     for (auto const& layer : std::as_const(d->layers)) {

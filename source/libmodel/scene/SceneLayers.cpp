@@ -69,7 +69,10 @@ void Scene::relinkAddedLayer(VisualLayer& layer)
                     connectCloneToNewOriginal(ref, self, cell);
                     continue;
                 }
-                if (std::shared_ptr<LayerItem> const clone = lookupLayerItem(ref)) {
+                // Only a cell of the layer's own kind can show its drawing.
+                int cloneLayer = -1;
+                std::shared_ptr<LayerItem> const clone = lookupLayerItem(ref, &cloneLayer);
+                if (clone && layerType(cloneLayer) == layer.type()) {
                     clone->kind = LayerItem::DistantClone;
                     clone->original = self;
                     clone->clones.clear();
@@ -77,7 +80,11 @@ void Scene::relinkAddedLayer(VisualLayer& layer)
                 }
             }
         } else if (cell->kind == LayerItem::DistantClone) {
-            if (std::shared_ptr<LayerItem> const original = lookupLayerItem(cell->original)) {
+            int originalLayer = -1;
+            std::shared_ptr<LayerItem> const original =
+                lookupLayerItem(cell->original, &originalLayer);
+            if (original && original->kind == LayerItem::Original
+                && layerType(originalLayer) == layer.type()) {
                 cell->drawing = original->drawing;
                 if (!original->clones.contains(self))
                     original->clones.append(self);

@@ -198,6 +198,10 @@ QDataStream& operator>>(QDataStream& stream, BitmapStroke& stroke)
     if (stream.status() != QDataStream::Ok)
         return stream;
     stroke.d->image = image.toQImage();
+    // A stroke without its pixels would be saved back without them: the
+    // loss would go unnoticed until the file is opened again.
+    if (stroke.d->image.isNull())
+        stream.setStatus(QDataStream::ReadCorruptData);
     return stream;
 }
 

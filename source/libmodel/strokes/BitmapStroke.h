@@ -59,8 +59,8 @@ private:
 
 // Reads the rectangle and, unless the stream ends there, the image code and
 // the run-length image. The run-length form switches the stream to its own
-// version, exactly as writing does. A damaged rectangle leaves the stream's
-// status other than Ok.
+// version, exactly as writing does. A damaged rectangle or image leaves the
+// stream's status other than Ok.
 QDataStream& operator>>(QDataStream& stream, BitmapStroke& stroke);
 
 } // namespace Model

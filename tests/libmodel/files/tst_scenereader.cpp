@@ -6,6 +6,7 @@
 #include "SceneFileFixtures.h"
 
 #include "rendering/OffscreenRenderer.h"
+#include "strokes/BitmapStroke.h"
 #include "tools/PenTool.h"
 
 #include <QElapsedTimer>
@@ -21,6 +22,22 @@ constexpr char emptyStrokes[] =
     "AAAAQAAAADAAAAAAAAAAAAAAAAAAAAAAP4AAAAAAAAAAAAAAAAAAAD+AAAAAAAAAAAAAAAAAAAA/gAAA/////w==";
 // Run-length image of 2 x 1 pixels, 255 and 128.
 constexpr char twoPixelNotes[] = "AAAAAgAAAAEAAAAFAwL/gAo=";
+
+// The stream form of a 64 x 48 stroke drawing holding one bitmap stroke of
+// 4 x 4 pixels whose run-length image is damaged: its first run passes the
+// end of the row.
+QByteArray damagedBitmapStrokes()
+{
+    QImage image(4, 4, QImage::Format_Alpha8);
+    image.fill(0x7f);
+    Model::StrokeDrawing drawing(QSize(64, 48));
+    drawing.appendStroke(std::make_unique<Model::BitmapStroke>(image, QRect(0, 0, 4, 4)));
+    QByteArray bytes = strokeBytes(drawing);
+    qsizetype const run = bytes.indexOf(QByteArray("\x03\x04\x7f\x7f\x7f\x7f\x06", 7));
+    if (run >= 0)
+        bytes[run + 1] = 9;
+    return bytes;
+}
 
 QByteArray fileData(QString const& name)
 {
@@ -73,6 +90,7 @@ private slots:
 
     void fallbacksOfAHandWrittenFile();
     void distantClonesAcrossLayersAndTheOrdering();
+    void distantClonesShowOnlyAnOriginalOfTheirKind();
     void wrongRootOrVersionReadsNothing_data();
     void wrongRootOrVersionReadsNothing();
     void frameRangeForms_data();
@@ -256,6 +274,55 @@ void TestSceneReader::distantClonesAcrossLayersAndTheOrdering()
     QCOMPARE(b2->drawing, a1->drawing);
     QVERIFY(a1->drawing != b1->drawing);
     QCOMPARE(dynamic_cast<Model::StrokeDrawing*>(a1->drawing.get())->size(), QSize(64, 48));
+}
+
+void TestSceneReader::distantClonesShowOnlyAnOriginalOfTheirKind()
+{
+    // A picture layer's clone of an ink original, and an ink clone whose
+    // original is nowhere: neither may show a borrowed or a placeholder
+    // drawing, nor be saved back as a clone.
+    QString const ink = QStringLiteral("{aaaaaaaa-0000-0000-0000-000000000000}");
+    QString const pictures = QStringLiteral("{bbbbbbbb-0000-0000-0000-000000000000}");
+    QString const inkOriginal = QStringLiteral("{aaaaaaaa-0000-0000-0000-000000000001}");
+    QString const layers =
+        QStringLiteral("<layer identifier=\"%1\" visible=\"yes\" type=\"stroke\">"
+                       "<drawing type=\"original\" identifier=\"%3\"><strokes>%4</strokes></drawing>"
+                       "<drawing type=\"distantClone\" identifier=\"{aaaaaaaa-0000-0000-0000-000000000002}\">"
+                       "<original layer=\"%1\" drawing=\"{aaaaaaaa-0000-0000-0000-0000000000ff}\"/></drawing>"
+                       "<drawing type=\"clone\"/></layer>"
+                       "<layer identifier=\"%2\" visible=\"yes\" type=\"reference\">"
+                       "<drawing type=\"distantClone\" identifier=\"{bbbbbbbb-0000-0000-0000-000000000001}\">"
+                       "<original layer=\"%1\" drawing=\"%3\"/></drawing></layer>")
+            .arg(ink, pictures, inkOriginal, QLatin1String(emptyStrokes));
+    Model::Scene scene;
+    QString error;
+    QVERIFY2(read(&scene, document(QString(), layers), &error) == 0, qPrintable(error));
+
+    auto* strokes = qobject_cast<Model::StrokeLayer*>(scene.layer(0).get());
+    auto* reference = qobject_cast<Model::ReferenceLayer*>(scene.layer(1).get());
+    QVERIFY(strokes && reference);
+    QCOMPARE(strokes->length(), 3);
+    QCOMPARE(reference->length(), 1);
+
+    auto const orphan = strokes->layerItem(2);
+    QCOMPARE(orphan->kind, int(LayerItem::Original));
+    QCOMPARE(orphan->original, Model::DrawingRef());
+    auto const* blank = dynamic_cast<Model::StrokeDrawing const*>(orphan->drawing.get());
+    QVERIFY(blank);
+    QCOMPARE(blank->size(), QSize(64, 48));
+    QCOMPARE(strokes->layerItem(3)->drawing, orphan->drawing);
+
+    auto const stranger = reference->layerItem(1);
+    QCOMPARE(stranger->kind, int(LayerItem::Original));
+    QVERIFY(dynamic_cast<Model::ImageDrawing const*>(stranger->drawing.get()));
+    QVERIFY(strokes->layerItem(1)->clones.isEmpty());
+
+    // Saved back, both are originals of their own.
+    QByteArray const saved = write(&scene);
+    QVERIFY(!saved.contains("distantClone"));
+    Model::Scene again;
+    QCOMPARE(read(&again, saved), 0);
+    QCOMPARE(describe(again), describe(scene));
 }
 
 void TestSceneReader::wrongRootOrVersionReadsNothing_data()
@@ -444,6 +511,18 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
                     .toLatin1();
     bomb += "]>\n<kw version=\"0.4\"><scene><layers><layer type=\"stroke\" name=\"&j;\"/></layers></scene></kw>";
     QTest::newRow("entity expansion bomb") << bomb << QString();
+    // One entity of a few thousand characters, used a hundred thousand times
+    // in a file of a few hundred kilobytes, would expand to a gigabyte.
+    QString const entityDeclared = QStringLiteral("<!DOCTYPE kw [<!ENTITY e \"%1\">]>\n");
+    QString const entityMessage = QStringLiteral("The file declares entities, which scene files never use");
+    QTest::newRow("declared entity in use")
+        << QByteArray(document(QString(), strokeLayer(QStringLiteral("&e;&e;&e;"), 1))
+                          .replace("<!DOCTYPE kw>\n", entityDeclared.arg(QString(4000, QLatin1Char('x'))).toUtf8()))
+        << entityMessage;
+    QTest::newRow("declared entity unused")
+        << QByteArray(document(QString(), strokeLayer(QStringLiteral("L"), 1))
+                          .replace("<!DOCTYPE kw>\n", entityDeclared.arg(QStringLiteral("x")).toUtf8()))
+        << entityMessage;
 
     // Payloads that are no base64.
     QTest::newRow("strokes not base64") << strokes(QStringLiteral("!!!!")) << QStringLiteral("Invalid base64 data in strokes");
@@ -474,6 +553,14 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
     QTest::newRow("notes running past their row") << notes(QStringLiteral("AAAAAgAAAAEAAAAFAwn/gAo="))
                                                   << QStringLiteral("Damaged annotation image data");
     QTest::newRow("notes of three bytes") << notes(QStringLiteral("AAAA")) << QStringLiteral("Damaged annotation image data");
+    // Thirteen bytes that would decode to a quarter of a gigabyte; notes are
+    // never larger than the frame (64 x 48).
+    QTest::newRow("notes of 16384 x 16384") << notes(QStringLiteral("AABAAAAAQAAAAAABCg=="))
+                                            << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("notes a pixel wider than the frame") << notes(QStringLiteral("AAAAQQAAADAAAAABCg=="))
+                                                        << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("bitmap stroke with a damaged image")
+        << strokes(QString::fromLatin1(damagedBitmapStrokes().toBase64())) << QStringLiteral("Damaged strokes data");
 
     // Frame sizes the drawings cannot take.
     QTest::newRow("width 0") << sized(QStringLiteral("0"), QStringLiteral("48")) << QStringLiteral("Invalid frameWidth \"0\"");
@@ -483,6 +570,8 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
                                       << QStringLiteral("Invalid frameWidth \"99999999999\"");
     QTest::newRow("height beyond drawings") << sized(QStringLiteral("64"), QStringLiteral("16385"))
                                             << QStringLiteral("Invalid frameHeight \"16385\"");
+    QTest::newRow("width beyond the scene's limit") << sized(QStringLiteral("8193"), QStringLiteral("2"))
+                                                    << QStringLiteral("Invalid frameWidth \"8193\"");
     QTest::newRow("lone bad width")
         << QByteArray("<kw version=\"0.4\"><scene frameWidth=\"0\"/></kw>") << QStringLiteral("Invalid frameWidth \"0\"");
 

@@ -244,8 +244,9 @@ void TestSceneClones::fixupReferencesGivesHoldsAndClonesTheirDrawings()
                 cell->drawing.reset();
         }
     }
-    // A hold on the first frame repeats itself; a clone of nothing keeps
-    // nothing.
+    // A hold on the first frame repeats itself; a clone of nothing stands on
+    // its own with its layer's blank drawing, or it would be saved back as a
+    // clone of nothing.
     auto const strayHold = std::make_shared<LayerItem>(nullptr);
     auto const lost = std::make_shared<LayerItem>(LayerItem::DistantClone, QUuid::createUuid(), nullptr);
     lost->original = DrawingRef{second->identifier(), QUuid::createUuid()};
@@ -262,7 +263,9 @@ void TestSceneClones::fixupReferencesGivesHoldsAndClonesTheirDrawings()
     QCOMPARE(first->layerItem(5)->drawing, first->layerItem(3)->drawing);
     QCOMPARE(second->layerItem(4)->drawing, c);
     QVERIFY(!strayHold->drawing);
-    QVERIFY(!lost->drawing);
+    QCOMPARE(lost->kind, int(LayerItem::Original));
+    QCOMPARE(lost->original, DrawingRef());
+    QVERIFY(lost->drawing);
     QCOMPARE(Fixture::describe(*first), QStringLiteral("*.A.*"));
 }
 

@@ -200,6 +200,9 @@ void TestSceneFrameSize::sameOrEmptySizeChangesNothing_data()
     QTest::newRow("the same size") << OldSize;
     QTest::newRow("no width") << QSize(0, 300);
     QTest::newRow("negative height") << QSize(300, -1);
+    // Beyond what the full-frame pictures can take in memory.
+    QTest::newRow("a side above the limit") << QSize(Model::Scene::maximumFrameSide + 1, 300);
+    QTest::newRow("both sides far above it") << QSize(16384, 16384);
 }
 
 void TestSceneFrameSize::sameOrEmptySizeChangesNothing()

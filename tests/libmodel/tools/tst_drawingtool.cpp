@@ -448,7 +448,8 @@ void TestDrawingTool::names_data()
     QTest::newRow("kneaded") << false << 0 << "Kneaded Eraser" << "KneadedEraser";
     QTest::newRow("rubber") << false << 1 << "Rubber Eraser" << "RubberEraser";
     QTest::newRow("vinyl") << false << 2 << "Vinyl Eraser" << "VinylEraser";
-    QTest::newRow("unknown eraser") << false << -1 << QString() << QString();
+    // The enumerations hold 0 to 3; a value outside that would be undefined.
+    QTest::newRow("unknown eraser") << false << 3 << QString() << QString();
 }
 
 void TestDrawingTool::names()
