@@ -5,6 +5,12 @@
 // combines them. Beside it the cost of a canvas repaint of the whole frame
 // from the cached picture.
 //
+// Beside the composite, its floor in the same run: QPainter drawing as many
+// full-frame images as the composite has sources (eight layers and four
+// backlight frames) onto a frame, which a composite of full-frame layer
+// buffers could not beat (counters floor_ms and vs_floor, below 1 when the
+// composite is cheaper than the floor).
+//
 // Every drawing is a figure of six marker strokes, about 450 pixels across,
 // rasterised by the off-screen renderer and placed differently on each layer
 // and frame. The counter "drawingArea" gives the share of the frame that a
@@ -24,11 +30,16 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QPixmap>
 
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <vector>
+
+#include <algorithm>
 
 namespace {
 
@@ -113,11 +124,44 @@ Fixture& fixture()
     return instance;
 }
 
+// The median wall time of QPainter drawing twelve full-frame images of
+// scattered ink onto a full-frame pixmap, in seconds.
+double fullFrameFloor()
+{
+    std::vector<QImage> sources;
+    for (int i = 0; i < LayerCount + 4; ++i) {
+        QImage image(FrameSize, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter(&image).fillRect(QRect(200 * (i % 8), 300, 450, 450), QColor(0, 0, 128, 128));
+        sources.push_back(image);
+    }
+    QPixmap target(FrameSize);
+    std::vector<double> times;
+    for (int run = 0; run < 15; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        for (QImage const& source : sources)
+            painter.drawImage(0, 0, source);
+        painter.end();
+        times.push_back(timer.nsecsElapsed() / 1e9);
+    }
+    std::nth_element(times.begin(), times.begin() + 7, times.end());
+    return times[7];
+}
+
 void BM_CompositeFrame(benchmark::State& state)
 {
     Model::Scene& scene = fixture().scene;
+    double const floor = fullFrameFloor();
     for (auto _ : state)
         scene.updateCachedFramePixmap(true);
+    state.counters["floor_ms"] = floor * 1e3;
+    // Per iteration: composite time over floor time (rates divide by the
+    // run's time, inverted here).
+    state.counters["vs_floor"] = benchmark::Counter(
+        floor * double(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["backlightFrames"] = double(scene.backlightFrames().size());
     state.counters["drawingArea"] = fixture().drawingArea;
 }

@@ -1,5 +1,6 @@
 #include "drawings/StrokeDrawing.h"
 
+#include "drawings/ColouredInkCache.h"
 #include "images/RleImage.h"
 #include "strokes/Blending.h"
 #include "strokes/CompoundStroke.h"
@@ -95,21 +96,18 @@ ColourTable colourTable(QList<unsigned int> const& colors, QPainter const* paint
     return table;
 }
 
-// Paints the part of the coverage image inside area (which must lie inside
-// it) in the table's colours, with its top left corner at target. Converting
-// the coverage to 32-bit pixels first lets the painter blend them on its fast
-// path; an indexed image would be looked up pixel by pixel while blending,
-// which is several times slower.
-void paintCoverage(QPainter* painter, QImage const& coverage, QRect const& area, QPoint target,
-                   ColourTable const& table, bool premultiplied)
+// The part of the coverage image inside area (which must lie inside it) in
+// the table's colours. 32-bit pixels let the painter blend on its fast path;
+// an indexed image would be looked up pixel by pixel while blending, which is
+// several times slower.
+QImage colouredCoverage(QImage const& coverage, QRect const& area, ColourTable const& table,
+                        bool premultiplied)
 {
-    if (area.isEmpty())
-        return;
     QImage coloured(area.size(), premultiplied ? QImage::Format_ARGB32_Premultiplied
                                                : QImage::Format_ARGB32);
     if (coloured.isNull()) {
         qWarning("StrokeDrawing: no memory for a %dx%d image", area.width(), area.height());
-        return;
+        return coloured;
     }
     int const width = area.width();
     bool const blankIsClear = table[0] == 0u;
@@ -132,12 +130,35 @@ void paintCoverage(QPainter* painter, QImage const& coverage, QRect const& area,
         for (; x < width; ++x)
             pixels[x] = table[source[x]];
     }
-    // The table carries the opacity, which is more exact than letting the
-    // painter scale the pixels again.
+    return coloured;
+}
+
+// Paints the part part of coloured (frame coordinates; coloured covers
+// covered) at the same place. The table carries the opacity, which is more
+// exact than letting the painter scale the pixels again.
+void paintColoured(QPainter* painter, QImage const& coloured, QRect const& covered,
+                   QRect const& part)
+{
     qreal const opacity = painter->opacity();
     painter->setOpacity(1.0);
-    painter->drawImage(QPointF(target), coloured);
+    if (part == covered)
+        painter->drawImage(QPointF(part.topLeft()), coloured);
+    else
+        painter->drawImage(QPointF(part.topLeft()), coloured,
+                           QRectF(part.translated(-covered.topLeft())));
     painter->setOpacity(opacity);
+}
+
+// Paints the part of the coverage image inside area (which must lie inside
+// it) in the table's colours, with its top left corner at target.
+void paintCoverage(QPainter* painter, QImage const& coverage, QRect const& area, QPoint target,
+                   ColourTable const& table, bool premultiplied)
+{
+    if (area.isEmpty())
+        return;
+    QImage const coloured = colouredCoverage(coverage, area, table, premultiplied);
+    if (!coloured.isNull())
+        paintColoured(painter, coloured, QRect(target, area.size()), QRect(target, area.size()));
 }
 
 // The smallest rectangle holding every non-zero byte of an 8-bit image; empty
@@ -191,7 +212,14 @@ class StrokeDrawing::StrokeDrawingPrivate
 {
 public:
     QSize size;
-    QImage drawBuffer;
+    // The coverage is in one of two forms: the draw buffer, or, for a drawing
+    // read from a file and not edited since, the run-length form it was
+    // stored in. A scene of a thousand drawings then takes memory in
+    // proportion to its ink; the buffer is made when something needs all of
+    // its pixels, and saving writes the stored form back as it is.
+    mutable QImage drawBuffer;
+    mutable RleImage packed;
+    mutable bool hasPacked = false;
     mutable QMap<uint, QImage> thumbnails;
     mutable QSize thumbnailSize = QSize(-1, -1);
     std::unique_ptr<CompoundStroke> root;
@@ -199,6 +227,41 @@ public:
     // the buffer changed, so painting touches only that part.
     mutable QRect inkBounds;
     mutable bool inkBoundsKnown = false;
+    // Names the drawing and the state of its buffer in the cache of
+    // coloured coverage.
+    quint64 number = ColouredInkCache::newNumber();
+    quint64 version = ColouredInkCache::newNumber();
+
+    ~StrokeDrawingPrivate() { ColouredInkCache::remove(number); }
+
+    // Every change of the draw buffer goes through here.
+    void bufferChanged()
+    {
+        inkBoundsKnown = false;
+        version = ColouredInkCache::newNumber();
+    }
+
+    bool hasCoverage() const { return hasPacked || !drawBuffer.isNull(); }
+
+    // The draw buffer, made from the stored form when there is one.
+    QImage const& unpacked() const
+    {
+        if (hasPacked) {
+            drawBuffer = packed.toQImage();
+            packed = RleImage();
+            hasPacked = false;
+        }
+        return drawBuffer;
+    }
+
+    // The coverage inside area (which must lie inside the drawing), without
+    // making the whole buffer.
+    QImage coverageIn(QRect const& area) const
+    {
+        if (hasPacked)
+            return packed.toQImage(area);
+        return constView(drawBuffer, area);
+    }
 
     QRect const& bufferInkBounds() const
     {
@@ -223,6 +286,8 @@ StrokeDrawing::StrokeDrawing(StrokeDrawing const& other)
 {
     d->size = other.d->size;
     d->drawBuffer = other.d->drawBuffer;
+    d->packed = other.d->packed;
+    d->hasPacked = other.d->hasPacked;
     d->thumbnails = other.d->thumbnails;
     d->thumbnailSize = other.d->thumbnailSize;
     d->root = std::make_unique<CompoundStroke>(*other.d->root);
@@ -255,7 +320,12 @@ bool StrokeDrawing::isUsableSize(QSize const& size)
 
 QImage const& StrokeDrawing::buffer() const
 {
-    return d->drawBuffer;
+    return d->unpacked();
+}
+
+bool StrokeDrawing::hasCoverage() const
+{
+    return d->hasCoverage();
 }
 
 CompoundStroke const* StrokeDrawing::rootStroke() const
@@ -270,7 +340,7 @@ int StrokeDrawing::numTotalStrokes() const
 
 void StrokeDrawing::contentChanged()
 {
-    d->inkBoundsKnown = false;
+    d->bufferChanged();
     invalidateThumbnail();
     setCopyId(QUuid());
 }
@@ -282,7 +352,13 @@ void StrokeDrawing::updateDrawbuffer()
 
 void StrokeDrawing::updateDrawbuffer(QRect const& rect)
 {
-    d->inkBoundsKnown = false;
+    d->bufferChanged();
+    // A redraw of the whole drawing needs nothing of the old coverage.
+    if (d->hasPacked && rect.contains(QRect(QPoint(0, 0), d->size))) {
+        d->packed = RleImage();
+        d->hasPacked = false;
+    }
+    d->unpacked();
     if (d->root->isEmpty() || !isUsableSize(d->size)) {
         d->drawBuffer = QImage();
         return;
@@ -310,6 +386,7 @@ bool StrokeDrawing::appendStroke(std::unique_ptr<Stroke> stroke)
         return false;
 
     bool const usable = isUsableSize(d->size);
+    d->unpacked();
     if (stroke->type() != 0) {
         if (usable) {
             if (d->drawBuffer.isNull())
@@ -396,16 +473,33 @@ std::unique_ptr<Stroke> StrokeDrawing::createNewFloatingSelection(QPainterPath c
 void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors,
                          QRect const& rect) const
 {
-    if (!painter || d->drawBuffer.isNull() || colors.isEmpty())
+    if (!painter || !d->hasCoverage() || colors.isEmpty())
         return;
     // Blank coverage shows nothing unless the table gives it a colour.
-    QRect const area =
-        rect & (qAlpha(colors.constFirst()) == 0 ? d->bufferInkBounds() : d->drawBuffer.rect());
+    QRect const area = rect & (qAlpha(colors.constFirst()) == 0 ? d->bufferInkBounds()
+                                                                 : QRect(QPoint(0, 0), d->size));
     if (area.isEmpty())
         return;
     bool const premultiplied = paintsPremultiplied(painter);
-    paintCoverage(painter, d->drawBuffer, area, area.topLeft(),
-                  colourTable(colors, painter, premultiplied), premultiplied);
+    ColourTable const table = colourTable(colors, painter, premultiplied);
+    if (table[0] != 0u) {
+        QImage const coverage = d->coverageIn(area);
+        if (!coverage.isNull())
+            paintCoverage(painter, coverage, coverage.rect(), area.topLeft(), table, premultiplied);
+        return;
+    }
+    // The ink in these colours is kept for the next paint: a composite then
+    // only blends.
+    QRect const& ink = d->bufferInkBounds();
+    QImage coloured = ColouredInkCache::find(d->number, d->version, table, premultiplied);
+    if (coloured.isNull()) {
+        QImage const coverage = d->coverageIn(ink);
+        if (!coverage.isNull())
+            coloured = colouredCoverage(coverage, coverage.rect(), table, premultiplied);
+        ColouredInkCache::insert(d->number, d->version, table, premultiplied, coloured);
+    }
+    if (!coloured.isNull())
+        paintColoured(painter, coloured, ink, area);
 }
 
 void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors, QRect const& rect,
@@ -419,7 +513,7 @@ void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors, Q
     bool const premultiplied = paintsPremultiplied(painter);
     ColourTable const table = colourTable(colors, painter, premultiplied);
 
-    if (d->drawBuffer.isNull()) {
+    if (d->unpacked().isNull()) {
         if (!liveStroke->isPen())
             return;
         QRect const area = rect & strokeBuffer.rect();
@@ -456,10 +550,15 @@ QImage StrokeDrawing::thumbnail(QSize const& size, QList<unsigned int> const& co
     auto const cached = d->thumbnails.constFind(key);
     if (cached != d->thumbnails.constEnd())
         return cached.value();
-    if (d->drawBuffer.isNull())
+    if (!d->hasCoverage())
         return QImage();
 
-    QImage image = indexedView(d->drawBuffer, colors)
+    // The stored form is decoded for the moment only: thumbnails of every
+    // cell must not bring every buffer back.
+    QImage const coverage = d->hasPacked ? d->packed.toQImage() : d->drawBuffer;
+    if (coverage.isNull())
+        return QImage();
+    QImage image = indexedView(coverage, colors)
                        .convertToFormat(QImage::Format_ARGB32_Premultiplied)
                        .scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (image.isNull())
@@ -544,7 +643,9 @@ QDataStream& operator<<(QDataStream& stream, StrokeDrawing const& drawing)
 {
     stream << drawing.d->size;
     drawing.d->root->serialize(stream);
-    if (drawing.d->drawBuffer.isNull())
+    if (drawing.d->hasPacked)
+        stream << StrokeDrawing::BufferFollows << drawing.d->packed;
+    else if (drawing.d->drawBuffer.isNull())
         stream << StrokeDrawing::NoBuffer;
     else
         stream << StrokeDrawing::BufferFollows << RleImage(drawing.d->drawBuffer);
@@ -556,7 +657,9 @@ QDataStream& operator>>(QDataStream& stream, StrokeDrawing& drawing)
     StrokeDrawing::StrokeDrawingPrivate& d = *drawing.d;
     d.root = std::make_unique<CompoundStroke>();
     d.drawBuffer = QImage();
-    d.inkBoundsKnown = false;
+    d.packed = RleImage();
+    d.hasPacked = false;
+    d.bufferChanged();
     drawing.invalidateThumbnail();
 
     QSize stored;
@@ -579,18 +682,24 @@ QDataStream& operator>>(QDataStream& stream, StrokeDrawing& drawing)
         if (stream.status() == QDataStream::Ok && tag == StrokeDrawing::BufferFollows) {
             RleImage rle;
             stream >> rle;
-            // Only a buffer of the drawing's own size is decoded: the stored
+            // Only a buffer of the drawing's own size is taken: the stored
             // size alone must not decide how much memory a few bytes take.
-            if (stream.status() == QDataStream::Ok && rle.size() == d.size) {
-                QImage decoded = rle.toQImage();
-                // A buffer of another size would be read past its end when a
-                // live stroke is combined with it; it is rebuilt instead.
-                if (decoded.size() == d.size && !d.root->isEmpty())
-                    d.drawBuffer = std::move(decoded);
+            // It stays in its stored form when writing it again gives the
+            // same bytes, else it is decoded as any other.
+            if (stream.status() == QDataStream::Ok && rle.size() == d.size && !d.root->isEmpty()) {
+                QRect ink;
+                if (rle.isCanonical(&ink)) {
+                    d.packed = std::move(rle);
+                    d.hasPacked = true;
+                    d.inkBounds = ink;
+                    d.inkBoundsKnown = true;
+                } else {
+                    d.drawBuffer = rle.toQImage();
+                }
             }
         }
     }
-    if (d.drawBuffer.isNull())
+    if (!d.hasCoverage())
         drawing.updateDrawbuffer();
     drawing.invalidateThumbnail();
     return stream;

@@ -81,8 +81,13 @@ public:
     void draw(QPainter* painter, QList<unsigned int> const& colors, QRect const& rect,
               SingleStroke const* liveStroke) const;
 
-    // The draw buffer: Format_Alpha8 of the drawing's size, or null.
+    // The draw buffer: Format_Alpha8 of the drawing's size, or null. A
+    // drawing read from a stream keeps its coverage in the compact stored
+    // form until this is first asked for.
     QImage const& buffer() const;
+    // Whether there is any coverage (buffer() is not null), without making
+    // the buffer.
+    bool hasCoverage() const;
     CompoundStroke const* rootStroke() const;
 
     // Redraws the buffer from the strokes, over the whole drawing or over

@@ -42,11 +42,6 @@ QString number(double value)
     return QString::number(value, 'g', 6);
 }
 
-QString base64(QByteArray const& bytes)
-{
-    return QString::fromLatin1(bytes.toBase64());
-}
-
 // XML 1.0 cannot carry most control characters nor unpaired surrogates. The
 // stream writer would drop them and report an error, which would make every
 // save of a scene with such a layer name fail; they are dropped here instead.
@@ -109,7 +104,20 @@ int SceneWriter::writeFile(QIODevice* device)
         return 2;
     }
     m_progressDialog->reset();
-    return hasError() ? 1 : 0;
+    return hasError() || m_payloadWriteFailed ? 1 : 0;
+}
+
+void SceneWriter::writeBase64Element(QString const& name, QByteArray const& bytes)
+{
+    writeStartElement(name);
+    // Base64 text never needs escaping: it goes to the device as it is, in
+    // the place where the stream writer would have put the same bytes, with
+    // the start tag closed first.
+    writeCharacters(QString());
+    QByteArray const text = bytes.toBase64();
+    if (QIODevice* const out = device(); out && !hasError() && !m_payloadWriteFailed)
+        m_payloadWriteFailed = out->write(text) != text.size();
+    writeEndElement();
 }
 
 int SceneWriter::writeFile(QString const& fileName, QString* errorString)
@@ -237,8 +245,7 @@ void SceneWriter::writeLayer(Layer* layer)
         if (auto* const audio = qobject_cast<AudioLayer*>(layer)) {
             writeTextElement(QStringLiteral("offsetFrames"),
                              QVariant(audio->offsetFrames()).toString());
-            writeTextElement(QStringLiteral("originalAudioData"),
-                             base64(audio->originalAudioData()));
+            writeBase64Element(QStringLiteral("originalAudioData"), audio->originalAudioData());
         }
         break;
     case Layer::AnnotationLayerType:
@@ -248,7 +255,7 @@ void SceneWriter::writeLayer(Layer* layer)
                 QByteArray bytes;
                 QDataStream out(&bytes, QIODevice::WriteOnly);
                 out << RleImage(annotation->annotationImage(frame));
-                writeTextElement(QStringLiteral("image"), base64(bytes));
+                writeBase64Element(QStringLiteral("image"), bytes);
             }
         }
         break;
@@ -283,12 +290,12 @@ void SceneWriter::writeDrawing(LayerItem* item)
             QDataStream out(&bytes, QIODevice::WriteOnly);
             out.setFloatingPointPrecision(QDataStream::SinglePrecision);
             out << *strokes;
-            writeTextElement(QStringLiteral("strokes"), base64(bytes));
+            writeBase64Element(QStringLiteral("strokes"), bytes);
         } else if (auto const* picture = dynamic_cast<ImageDrawing const*>(item->drawing.get())) {
             QByteArray bytes;
             QDataStream out(&bytes, QIODevice::WriteOnly);
             out << picture->image();
-            writeTextElement(QStringLiteral("image"), base64(bytes));
+            writeBase64Element(QStringLiteral("image"), bytes);
         }
         break;
     }

@@ -58,9 +58,12 @@ private:
     void writeOffPegsTransform(QTransform const& transform);
     void checkCancelled() const;
     void step();
+    // A text element holding the bytes in base64.
+    void writeBase64Element(QString const& name, QByteArray const& bytes);
 
     Model::Scene* m_scene;
     std::unique_ptr<QProgressDialog> m_progressDialog;
+    bool m_payloadWriteFailed = false;
 };
 
 } // namespace Model

@@ -28,6 +28,17 @@ public:
     // form is damaged, has no end code, or its size is not within
     // 1..maxSide on each side.
     QImage toQImage() const;
+    // The part area of the image alone, as an image of that part's size; a
+    // null image when the stored form is damaged (all of it is checked).
+    QImage toQImage(const QRect& area) const;
+    // Whether toQImage would give an image, found without making it; with
+    // inked, also the smallest rectangle holding every non-zero pixel.
+    bool isDecodable(QRect* inked = nullptr) const;
+    // Whether the stored form is exactly what encoding its image would give,
+    // checked without decoding it: then it may be kept and written again as
+    // it is. With inked, also the smallest rectangle holding every non-zero
+    // pixel.
+    bool isCanonical(QRect* inked = nullptr) const;
     // The stored size, known before decoding, so that a reader can refuse an
     // image it has no room for without allocating it.
     QSize size() const;
@@ -36,6 +47,8 @@ public:
     static constexpr int maxSide = 16384;
 
 private:
+    bool hasDecodableSize() const;
+
     struct Data;
     std::unique_ptr<Data> d;
 

@@ -467,9 +467,10 @@ private:
     void shiftDisplayOrder(int layer, int from, int to);
     void relinkAddedLayer(VisualLayer& layer);
     void detachRemovedLayer(VisualLayer& layer);
-    // Paints the shown layers of the frame bottom-up with the current one on
-    // top, each only where it has ink; returns the area painted.
-    QRect paintLayers(QPainter& painter, int frame, VisualLayer const* current) const;
+    // The shown layers of the frame bottom-up with the current one on top,
+    // each with the part of the frame where it has ink.
+    QList<std::pair<VisualLayer const*, QRect>> shownLayerParts(int frame,
+                                                                VisualLayer const* current) const;
 
     // Helpers of the cell edits and of addChanges.
     using ChangedCells = QList<std::pair<int, int>>;

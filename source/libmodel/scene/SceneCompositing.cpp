@@ -14,7 +14,7 @@
 #include "tools/ToolManager.h"
 
 #include <QPainter>
-#include <QPixmap>
+#include <QTransform>
 
 namespace Model {
 
@@ -53,61 +53,71 @@ QRect inkedPart(VisualLayer const& layer, int frame, QRect const& rect)
         }
     }
     StrokeDrawing const* drawing = strokes->strokeDrawing(index);
-    if (!drawing || drawing->buffer().isNull())
+    if (!drawing || !drawing->hasCoverage())
         return QRect();
     return rect & drawing->rootStroke()->boundingRect().adjusted(-inkRim, -inkRim, inkRim, inkRim);
 }
 
-// Reuses the pixmap's memory when the frame size is unchanged.
-void clearPixmap(QPixmap& pixmap, QSize const& size)
+// Where painting part through transform lands in the frame: the frame itself
+// unless the transform only moves, for then the picture may start anywhere
+// without changing a pixel of it.
+QRect paintedArea(QTransform const& transform, QRect const& part, QRect const& frame)
 {
-    if (pixmap.size() != size)
-        pixmap = QPixmap(size);
-    pixmap.fill(Qt::transparent);
+    if (transform.type() > QTransform::TxTranslate)
+        return frame;
+    return frame & transform.mapRect(QRectF(part)).toAlignedRect().adjusted(-1, -1, 1, 1);
 }
 
 } // namespace
 
-QRect Scene::paintLayers(QPainter& painter, int frame, VisualLayer const* current) const
+QList<std::pair<VisualLayer const*, QRect>> Scene::shownLayerParts(int frame,
+                                                                   VisualLayer const* current) const
 {
     QRect const rect = frameRect();
-    QRect painted;
-    auto const paint = [&](VisualLayer const& layer) {
-        QRect const part = inkedPart(layer, frame, rect);
-        if (part.isEmpty())
-            return;
-        layer.draw(frame, &painter, part);
-        painted |= part;
+    QList<std::pair<VisualLayer const*, QRect>> parts;
+    auto const add = [&](VisualLayer const& layer) {
+        if (QRect const part = inkedPart(layer, frame, rect); !part.isEmpty())
+            parts.append({&layer, part});
     };
     for (auto it = d->logicalLayerIndices.crbegin(); it != d->logicalLayerIndices.crend(); ++it) {
         VisualLayer const* visual = visualLayer(*it);
         if (!visual || visual == current || !visual->isVisible()
             || isZeroOpacity(visual->opacity()))
             continue;
-        paint(*visual);
+        add(*visual);
     }
     // The layer being worked on is always seen, whatever its place.
     if (current && current->isVisible() && !isZeroOpacity(current->opacity()))
-        paint(*current);
-    return painted;
+        add(*current);
+    return parts;
 }
 
 void Scene::updateCachedCurrentFramePixmap()
 {
-    clearPixmap(d->currentFramePixmap, d->frameSize);
     int const frame = isScrubFrameShown() ? d->scrubFrame : shownFrame();
-    QPainter painter(&d->currentFramePixmap);
+    QList<std::pair<VisualLayer const*, QRect>> const parts =
+        shownLayerParts(frame, visualLayer(validActiveLayer()));
+    QRect ink;
+    for (auto const& [layer, part] : parts)
+        ink |= part;
+    d->currentFrameInk = ink;
+    d->currentFramePicture.reset(ink);
+    QPainter painter;
+    if (!d->currentFramePicture.begin(painter))
+        return;
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    d->currentFrameInk = paintLayers(painter, frame, visualLayer(validActiveLayer()));
+    for (auto const& [layer, part] : parts)
+        layer->draw(frame, &painter, part);
 }
-
 
 void Scene::updateCachedBacklightPixmap()
 {
-    clearPixmap(d->backlightPixmap, d->frameSize);
+    d->backlightFrameSize = d->frameSize;
     updateBacklightFrames();
-    if (!d->backlightSettings.enabled || d->backlightFrames.isEmpty())
+    if (!d->backlightSettings.enabled || d->backlightFrames.isEmpty()) {
+        d->backlightPicture.reset(QRect());
         return;
+    }
 
     // Only stroke layers show through the light table; pictures never do.
     QList<StrokeLayer const*> layers;
@@ -125,26 +135,40 @@ void Scene::updateCachedBacklightPixmap()
                    visualLayer(validActiveLayer()))) {
         layers.append(strokes);
     }
-    if (layers.isEmpty())
-        return;
 
+    // What each neighbour paints, and where, before any pixel is made.
+    struct Part
+    {
+        BacklightFrame const* record;
+        QTransform transform;
+        StrokeLayer const* layer;
+        QRect part;
+    };
+    QList<Part> parts;
+    QRect area;
     QRect const rect = frameRect();
-    QPainter painter(&d->backlightPixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     for (BacklightFrame const& record : std::as_const(d->backlightFrames)) {
-        if (record.frame < 1 || record.frame > d->maximumFrameNumber)
+        if (layers.isEmpty() || record.frame < 1 || record.frame > d->maximumFrameNumber)
             continue;
-        painter.save();
         // A neighbour moved off the pegs is seen where it lies on the pegs.
-        painter.setTransform(painter.transform()
-                             * offPegsTransform(record.frame, nullptr).inverted());
+        QTransform const transform = offPegsTransform(record.frame, nullptr).inverted();
         for (StrokeLayer const* layer : std::as_const(layers)) {
-            QRect const part = inkedPart(*layer, record.frame, rect);
-            if (!part.isEmpty())
-                layer->drawBacklight(record.frame, &painter, part, record.hueShift,
-                                     record.opacity);
+            if (QRect const part = inkedPart(*layer, record.frame, rect); !part.isEmpty()) {
+                parts.append({&record, transform, layer, part});
+                area |= paintedArea(transform, part, rect);
+            }
         }
-        painter.restore();
+    }
+    d->backlightPicture.reset(area);
+    QPainter painter;
+    if (!d->backlightPicture.begin(painter))
+        return;
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    QTransform const base = painter.transform();
+    for (Part const& part : std::as_const(parts)) {
+        painter.setTransform(part.transform * base);
+        part.layer->drawBacklight(part.record->frame, &painter, part.part, part.record->hueShift,
+                                  part.record->opacity);
     }
 }
 
@@ -154,43 +178,37 @@ void Scene::updateCachedFramePixmap(bool updateBacklight)
         return;
     updateCachedCurrentFramePixmap();
     // A backlight of another frame size would leave part of the frame as it was.
-    if (updateBacklight || d->backlightPixmap.size() != d->frameSize)
+    if (updateBacklight || d->backlightFrameSize != d->frameSize)
         updateCachedBacklightPixmap();
-    // A new pixmap has no alpha channel until it is filled with
-    // transparency: the backlight copied in would turn the paper black.
-    if (d->framePixmap.size() != d->frameSize)
-        d->framePixmap = QPixmap(d->frameSize);
-    if (!d->framePixmap.hasAlphaChannel())
-        d->framePixmap.fill(Qt::transparent);
-    QPainter painter(&d->framePixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawPixmap(0, 0, d->backlightPixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
+    // While lassoing, the drawing to cut from stands out of the others.
     ToolManager const* tools = ToolManager::instance();
-    if (!tools->isLassoingTool() || tools->currentToolState() != Tool::Usable) {
-        QRect const ink = d->currentFrameInk;
-        if (!ink.isEmpty())
-            painter.drawPixmap(ink, d->currentFramePixmap, ink);
+    bool const lassoing = tools->isLassoingTool() && tools->currentToolState() == Tool::Usable;
+    int const frame = shownFrame();
+    VisualLayer const* current = visualLayer(validActiveLayer());
+    QList<std::pair<VisualLayer const*, QRect>> lassoParts;
+    QRect area = d->backlightPicture.area();
+    if (lassoing) {
+        lassoParts = shownLayerParts(frame, current);
+        for (auto const& [layer, part] : std::as_const(lassoParts))
+            area |= part;
+    } else {
+        area |= d->currentFrameInk;
+    }
+    d->framePicture.reset(area);
+    QPainter painter;
+    if (!d->framePicture.begin(painter))
+        return;
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    d->backlightPicture.paint(&painter, d->backlightPicture.area());
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (!lassoing) {
+        d->currentFramePicture.paint(&painter, d->currentFrameInk);
         return;
     }
-    // While lassoing, the drawing to cut from stands out of the others.
-    int const frame = shownFrame();
-    QRect const rect = frameRect();
-    VisualLayer const* current = visualLayer(validActiveLayer());
-    painter.setOpacity(0.25);
-    for (auto it = d->logicalLayerIndices.crbegin(); it != d->logicalLayerIndices.crend(); ++it) {
-        VisualLayer const* visual = visualLayer(*it);
-        if (visual && visual != current && visual->isVisible()
-            && !isZeroOpacity(visual->opacity())) {
-            if (QRect const part = inkedPart(*visual, frame, rect); !part.isEmpty())
-                visual->draw(frame, &painter, part);
-        }
-    }
-    painter.setOpacity(1.0);
-    if (current && current->isVisible() && !isZeroOpacity(current->opacity())) {
-        if (QRect const part = inkedPart(*current, frame, rect); !part.isEmpty())
-            current->draw(frame, &painter, part);
+    for (auto const& [layer, part] : std::as_const(lassoParts)) {
+        painter.setOpacity(layer == current ? 1.0 : 0.25);
+        layer->draw(frame, &painter, part);
     }
 }
 
@@ -239,10 +257,10 @@ void Scene::draw(QPainter* painter, QRect const& exposed) const
     bool const scrubbing = isScrubFrameShown();
     if (!scrubbing) {
         if (!d->activeStroke) {
-            painter->drawPixmap(r, d->framePixmap, r);
+            d->framePicture.paint(painter, r);
             return;
         }
-        painter->drawPixmap(r, d->backlightPixmap, r);
+        d->backlightPicture.paint(painter, r);
     }
     // Painted live: while scrubbing, every layer at the scrub frame in its
     // place in the stack; while drawing, the active layer with its stroke on
@@ -266,7 +284,7 @@ void Scene::drawOnlyCurrentFrame(QPainter* painter, QRect const& exposed) const
         return;
     bool const scrubbing = isScrubFrameShown();
     if (!scrubbing && !d->activeStroke) {
-        painter->drawPixmap(r, d->currentFramePixmap, r);
+        d->currentFramePicture.paint(painter, r);
         return;
     }
     VisualLayer const* current = visualLayer(validActiveLayer());
@@ -283,7 +301,7 @@ void Scene::drawOnlyBackLight(QPainter* painter, QRect const& exposed) const
     QRect const r = exposed & frameRect();
     if (!painter || r.isEmpty() || isScrubFrameShown())
         return;
-    painter->drawPixmap(r, d->backlightPixmap, r);
+    d->backlightPicture.paint(painter, r);
 }
 
 } // namespace Model

@@ -5,12 +5,12 @@
 
 #include "scene/Scene.h"
 
+#include "scene/FramePicture.h"
 #include "scene/Layer.h"
 #include "settings/Settings.h"
 #include "strokes/SingleStroke.h"
 
 #include <QList>
-#include <QPixmap>
 #include <QString>
 #include <QTimer>
 #include <QUndoStack>
@@ -69,9 +69,10 @@ struct Scene::Data
     QList<Scene::BacklightFrame> backlightFrames; // farthest first
     // Set while a caller announces the new backlight frames itself.
     bool holdBacklightFramesChanged = false;
-    QPixmap framePixmap;
-    QPixmap currentFramePixmap;
-    QPixmap backlightPixmap;
+    FramePicture framePicture;
+    FramePicture currentFramePicture;
+    FramePicture backlightPicture;
+    QSize backlightFrameSize; // the frame size the backlight picture was made for
     QRect currentFrameInk; // where the current-frame picture may have ink
     QList<int> visualLayerIndices;  // display position of each layer index
     QList<int> logicalLayerIndices; // layer index at each display position

@@ -192,6 +192,8 @@ private slots:
     void streamedSizeIsChecked();
     void cellSizeWinsOverTheStreamedSize();
     void storedBufferOfAnotherSizeIsRebuilt();
+    void readCoverageStaysInItsStoredFormUntilEdited();
+    void storedBufferInAnotherFormIsWrittenAsEncoded();
 
 private:
     std::unique_ptr<SingleStroke> pen(const QList<QPointF>& points, bool live = false) const
@@ -869,6 +871,70 @@ void TestStrokeDrawing::storedBufferOfAnotherSizeIsRebuilt()
     QCOMPARE(readInto(read, bytes), QDataStream::Ok);
     QCOMPARE(read.buffer().size(), FrameSize);
     QCOMPARE(read.buffer(), freshRedraw(read));
+}
+
+void TestStrokeDrawing::readCoverageStaysInItsStoredFormUntilEdited()
+{
+    auto source = sample();
+    QByteArray const bytes = bytesOfDrawing(*source);
+    StrokeDrawing compact(FrameSize);
+    QCOMPARE(readInto(compact, bytes), QDataStream::Ok);
+    StrokeDrawing decoded(FrameSize);
+    QCOMPARE(readInto(decoded, bytes), QDataStream::Ok);
+    QVERIFY(!decoded.buffer().isNull());
+
+    // Written, painted and shrunk to a thumbnail from the stored form alone,
+    // it gives what the decoded buffer gives.
+    QCOMPARE(bytesOfDrawing(compact), bytes);
+    QVERIFY(compact.hasCoverage());
+    auto const painted = [](StrokeDrawing const& drawing, QColor const& colour) {
+        QImage image(FrameSize, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setOpacity(0.75);
+        drawing.draw(&painter, tableOf(colour), QRect(10, 10, 150, 120));
+        drawing.draw(&painter, tableOf(colour), QRect(QPoint(0, 0), FrameSize));
+        return image;
+    };
+    for (QColor const& colour : {QColor(Qt::red), QColor(20, 200, 90, 128)})
+        QCOMPARE(painted(compact, colour), painted(decoded, colour));
+    QCOMPARE(compact.thumbnail(QSize(60, 48), tableOf(Qt::blue)),
+             decoded.thumbnail(QSize(60, 48), tableOf(Qt::blue)));
+
+    // An edit works on the whole coverage.
+    QRandomGenerator random(7);
+    auto stroke = randomStroke(random, true, false);
+    std::unique_ptr<Stroke> copy = stroke->clone();
+    QVERIFY(compact.appendStroke(std::move(stroke)));
+    QVERIFY(decoded.appendStroke(std::move(copy)));
+    QCOMPARE(compact.buffer(), decoded.buffer());
+    QCOMPARE(bytesOfDrawing(compact), bytesOfDrawing(decoded));
+    QCOMPARE(painted(compact, Qt::red), painted(decoded, Qt::red));
+}
+
+void TestStrokeDrawing::storedBufferInAnotherFormIsWrittenAsEncoded()
+{
+    // Two skips where the encoder writes one: decodable, but not the bytes
+    // the encoder gives, so it is written again in the encoder's form.
+    auto source = sample();
+    QByteArray const start = streamStart(FrameSize, *source->rootStroke());
+    QByteArray bytes = start;
+    {
+        QDataStream out(&bytes, QIODevice::Append);
+        out << StrokeDrawing::BufferFollows << qint32(FrameSize.width())
+            << qint32(FrameSize.height()) << QByteArray("\x00\x05\x00\x05\x03\x01\x80\x0a", 8);
+    }
+    StrokeDrawing read(FrameSize);
+    QCOMPARE(readInto(read, bytes), QDataStream::Ok);
+    QImage stored = filled(FrameSize, 0);
+    stored.scanLine(0)[10] = 0x80;
+    QByteArray expected = start;
+    {
+        QDataStream out(&expected, QIODevice::Append);
+        out << StrokeDrawing::BufferFollows << Model::RleImage(stored);
+    }
+    QCOMPARE(bytesOfDrawing(read), expected);
+    QCOMPARE(read.buffer(), stored);
 }
 
 QUILLMERE_TEST_MAIN(TestStrokeDrawing)

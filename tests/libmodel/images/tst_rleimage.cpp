@@ -64,6 +64,57 @@ QByteArray rawRecord(qint32 width, qint32 height, const QByteArray& ops)
     return result;
 }
 
+// The operation stream by the rules, pixel by pixel through a data stream:
+// the encoder must give exactly these bytes, or saved files would change.
+QByteArray referenceOperations(const QImage& image)
+{
+    QByteArray result;
+    QDataStream out(&result, QIODevice::WriteOnly);
+    out.setVersion(19);
+    auto counted = [&](int code, int count) {
+        if (count < 256) {
+            out << qint8(code) << qint8(count);
+        } else if (count < 65536) {
+            out << qint8(code + 1) << qint16(quint16(count));
+        } else {
+            out << qint8(code + 2) << qint32(count);
+        }
+    };
+    int pending = 0;
+    auto run = [&](const uchar* line, int start, int end, bool literal) {
+        if (pending == 1) {
+            out << qint8(6);
+        } else if (pending > 1) {
+            counted(7, pending);
+        }
+        pending = 0;
+        counted(literal ? 3 : 0, end - start);
+        if (literal) {
+            out.writeRawData(reinterpret_cast<const char*>(line + start), end - start);
+        }
+    };
+    const int width = image.width();
+    for (int y = 0; y < image.height() && width > 0; ++y) {
+        const uchar* line = image.constScanLine(y);
+        int start = 0;
+        bool literal = line[0] != 0;
+        for (int x = 1; x < width; ++x) {
+            const bool stays = literal ? (line[x] != 0 || (x + 1 < width && line[x + 1] != 0)) : line[x] == 0;
+            if (!stays) {
+                run(line, start, x, literal);
+                start = x;
+                literal = !literal;
+            }
+        }
+        if (literal) {
+            run(line, start, width, true);
+        }
+        ++pending;
+    }
+    out << qint8(10);
+    return result;
+}
+
 RleImage readRecord(const QByteArray& rec, QDataStream::Status* status = nullptr)
 {
     QDataStream in(rec);
@@ -176,6 +227,8 @@ void TestRleImage::roundTrip_data()
     QTest::newRow("333x77 mixed") << 333 << 77 << 40 << QImage::Format_Alpha8;
     QTest::newRow("1x301 sparse") << 1 << 301 << 2 << QImage::Format_Alpha8;
     QTest::newRow("131x51 grayscale") << 131 << 51 << 30 << QImage::Format_Grayscale8;
+    QTest::newRow("640x360 sparse, long runs") << 640 << 360 << 5 << QImage::Format_Alpha8;
+    QTest::newRow("16384x4 sparse") << 16384 << 4 << 1 << QImage::Format_Alpha8;
 }
 
 void TestRleImage::roundTrip()
@@ -211,6 +264,7 @@ void TestRleImage::roundTrip()
     }
 
     const RleImage rle(image);
+    QCOMPARE(operations(rle, width, height), referenceOperations(image));
     const QImage decoded = rle.toQImage();
     QCOMPARE(decoded.format(), QImage::Format_Alpha8);
     QCOMPARE(decoded.size(), image.size());

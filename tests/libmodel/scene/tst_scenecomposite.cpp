@@ -15,6 +15,7 @@
 #include "strokes/BitmapStroke.h"
 #include "tools/ToolManager.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QSignalSpy>
 
@@ -125,6 +126,16 @@ QImage paint(Model::Scene const& scene, Entry entry = Entry::Draw, QRect const& 
     return image;
 }
 
+// The process's resident memory in bytes.
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    QList<QByteArray> const fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * 4096 : -1;
+}
+
 // Premultiplied channels, for comparing with an expected blend.
 QList<int> premultiplied(QImage const& image, QPoint const& at)
 {
@@ -194,6 +205,9 @@ private slots:
     void scrubFrameIsPaintedLiveWithoutBacklight();
     void pastTheRangeOnlyTheBacklightShows();
     void noActiveLayerAndNoLayers();
+    void cachedPicturesEqualFullFramePictures_data();
+    void cachedPicturesEqualFullFramePictures();
+    void anEmptyLargeFrameCostsNoPictureMemory();
 };
 
 void TestSceneComposite::initTestCase()
@@ -439,6 +453,99 @@ void TestSceneComposite::noActiveLayerAndNoLayers()
     s.blue->appendStroke(1, block(QRect(45, 2, 8, 6)));
     s.scene.updateCachedFramePixmap(true);
     COMPARE_PIXEL(paint(s.scene), RedBefore, 255, 0, 0, 255);
+}
+
+void TestSceneComposite::cachedPicturesEqualFullFramePictures_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QPointF>("offPegs");
+    QTest::addColumn<bool>("lassoing");
+
+    QTest::newRow("frame") << int(Entry::Draw) << QPointF() << false;
+    QTest::newRow("frame, a neighbour off the pegs") << int(Entry::Draw) << QPointF(7.5, -3) << false;
+    QTest::newRow("frame while lassoing") << int(Entry::Draw) << QPointF() << true;
+    QTest::newRow("current frame") << int(Entry::CurrentFrameOnly) << QPointF() << false;
+    QTest::newRow("backlight") << int(Entry::BacklightOnly) << QPointF(-4, 2) << false;
+}
+
+void TestSceneComposite::cachedPicturesEqualFullFramePictures()
+{
+    QFETCH(int, entry);
+    QFETCH(QPointF, offPegs);
+    QFETCH(bool, lassoing);
+
+    // Ink only, so that the cached pictures cover a part of the frame; the
+    // layers painted straight onto a whole frame give the expected pixels.
+    CompositeScene s;
+    s.scene.removeLayer(2);
+    s.scene.setFrameRange(1, 3, 2, 1);
+    s.scene.setOffPegsTransform(1, 0, QTransform::fromTranslate(offPegs.x(), offPegs.y()));
+    if (lassoing)
+        Model::ToolManager::instance()->setCurrentTool(Model::Tool::Lasso, Model::Tool::Usable);
+    s.scene.updateCachedFramePixmap(true);
+
+    QImage expected(FrameSize, QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::transparent);
+    {
+        QPainter painter(&expected);
+        if (entry != int(Entry::CurrentFrameOnly)) {
+            for (Model::Scene::BacklightFrame const& record : s.scene.backlightFrames()) {
+                painter.setTransform(s.scene.offPegsTransform(record.frame, nullptr).inverted());
+                for (auto const& layer : {s.blue, s.red}) // bottom first
+                    layer->drawBacklight(record.frame, &painter, FrameRect, record.hueShift,
+                                         record.opacity);
+            }
+            painter.resetTransform();
+        }
+        if (entry != int(Entry::BacklightOnly)) {
+            painter.setOpacity(lassoing ? 0.25 : 1.0);
+            s.red->draw(2, &painter, FrameRect);
+            painter.setOpacity(1.0);
+            s.blue->draw(2, &painter, FrameRect);
+        }
+    }
+    QImage const cached = paint(s.scene, Entry(entry));
+    QCOMPARE(cached, expected);
+
+    // A painter that replaces what it paints over takes the transparent
+    // parts of the picture too, as from a picture of the whole frame.
+    QImage replaced(FrameSize, QImage::Format_ARGB32_Premultiplied);
+    replaced.fill(Qt::white);
+    {
+        QPainter painter(&replaced);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        if (entry == int(Entry::Draw))
+            s.scene.draw(&painter, FrameRect);
+        else if (entry == int(Entry::CurrentFrameOnly))
+            s.scene.drawOnlyCurrentFrame(&painter, FrameRect);
+        else
+            s.scene.drawOnlyBackLight(&painter, FrameRect);
+    }
+    QCOMPARE(replaced, expected);
+}
+
+void TestSceneComposite::anEmptyLargeFrameCostsNoPictureMemory()
+{
+    // Three full-frame pictures of the largest frame would take 768 MB.
+    qint64 const before = residentBytes();
+    QVERIFY(before > 0);
+    Model::Scene scene;
+    QSize const large(Model::Scene::maximumFrameSide, Model::Scene::maximumFrameSide);
+    scene.setFrameSize(large, KW::FitMode::FitModeIgnore, nullptr);
+    QCOMPARE(scene.frameSize(), large);
+    scene.addLayer(std::make_shared<Model::StrokeLayer>(Qt::black, large, nullptr), 0);
+    scene.setBacklightSettings(backlight(true));
+    scene.updateCachedFramePixmap(true);
+    QVERIFY2(residentBytes() - before < 64 * 1024 * 1024,
+             qPrintable(QStringLiteral("%1 MB more").arg((residentBytes() - before) >> 20)));
+
+    QImage corner(16, 16, QImage::Format_ARGB32_Premultiplied);
+    corner.fill(Qt::white);
+    QPainter painter(&corner);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    scene.draw(&painter, QRect(0, 0, 16, 16));
+    painter.end();
+    QCOMPARE(corner.pixel(8, 8), 0u);
 }
 
 QUILLMERE_TEST_MAIN(TestSceneComposite)
