@@ -6,6 +6,7 @@
 #include "scene/Scene.h"
 #include "scene/VisualLayer.h"
 #include "settings/Settings.h"
+#include "settings/TransparencyColor.h"
 
 #include <QColor>
 #include <QDebug>
@@ -22,25 +23,6 @@ namespace Model {
 namespace {
 
 QString const PackageExtension = QStringLiteral(".oca");
-
-QColor backgroundColor(KW::TransparencyType type)
-{
-    switch (type) {
-    case KW::TransparencyType::TransparencySmallCheckersLight:
-    case KW::TransparencyType::TransparencyLargeCheckersLight:
-    case KW::TransparencyType::TransparencyLightGrey:
-        return QColor(Qt::lightGray);
-    case KW::TransparencyType::TransparencySmallCheckersDark:
-    case KW::TransparencyType::TransparencyLargeCheckersDark:
-    case KW::TransparencyType::TransparencyDarkGrey:
-        return QColor(Qt::darkGray);
-    case KW::TransparencyType::TransparencyWhite:
-        return QColor(Qt::white);
-    case KW::TransparencyType::TransparencyBlack:
-        return QColor(Qt::black);
-    }
-    return QColor(Qt::transparent);
-}
 
 } // namespace
 
@@ -257,7 +239,7 @@ bool ExposureSheetExporter::replaceTarget(QString const& built)
 
 QJsonObject ExposureSheetExporter::documentHeader() const
 {
-    QColor const background = backgroundColor(Settings::instance()->transparencyType());
+    QColor const background = transparencyColor(Settings::instance()->transparencyType());
     QJsonObject document;
     document.insert(QStringLiteral("name"), m_scene.name());
     document.insert(QStringLiteral("frameRate"), m_scene.frameRate());
