@@ -347,6 +347,9 @@ double AudioLayer::offsetFrames() const
 
 void AudioLayer::setOffsetFrames(double offsetFrames)
 {
+    if (std::isnan(offsetFrames))
+        offsetFrames = 0.0;
+    offsetFrames = std::clamp(offsetFrames, -MaximumOffsetFrames, MaximumOffsetFrames);
     if (d->durationUs > 0 && std::abs(d->frameUs) > 1e-12)
         offsetFrames = qMax(offsetFrames, 0.25 - double(d->durationUs) / d->frameUs);
     d->offsetFrames = std::round(offsetFrames * 100.0) * 0.01;

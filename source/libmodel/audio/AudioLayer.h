@@ -59,8 +59,13 @@ public:
     bool isAudible() const;
 
     double offsetFrames() const;
-    // Keeps at least a quarter frame of sound at or after frame 1 and rounds
-    // to hundredths of a frame. No signal.
+    // The largest offset either way: an offset becomes a frame number, and
+    // an integer frame number must be able to hold it.
+    static constexpr double MaximumOffsetFrames = 1000000.0;
+
+    // Keeps at least a quarter frame of sound at or after frame 1, within
+    // MaximumOffsetFrames either way, and rounds to hundredths of a frame.
+    // No signal.
     void setOffsetFrames(double offsetFrames);
     // The live offset of a drag, on top of the committed one; a total within
     // a quarter frame of 0 snaps to 0. Ignored without sound.

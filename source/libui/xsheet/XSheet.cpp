@@ -4,6 +4,7 @@
 
 #include "xsheet/XSheetFooter.h"
 #include "xsheet/XSheetHeader.h"
+#include "xsheet/XSheetCommands.h"
 #include "xsheet/XSheetPrivate.h"
 
 #include "common/Animations.h"
@@ -345,7 +346,7 @@ void XSheet::updateUISize()
 
 void XSheet::changeLayerColor(int layer, QColor const& color)
 {
-    d->pushChangeLayerColor(layer, color);
+    XSheetCommands::changeLayerColor(layer, color);
 }
 
 void XSheet::keyPressEvent(QKeyEvent* event)

@@ -5,6 +5,7 @@
 #include "xsheet/XSheet.h"
 
 #include "xsheet/XSheetHeader.h"
+#include "xsheet/XSheetCommands.h"
 #include "xsheet/XSheetPrivate.h"
 
 #include "models/FrameRangeModel.h"
@@ -160,7 +161,7 @@ void XSheet::handleAnnotationRelease()
         if (!image.isNull())
             images.append({base + j, image.copy()});
     }
-    d->pushAddAnnotations(images, first < last);
+    XSheetCommands::addAnnotations(d->annotationColumn, images, first < last);
 }
 
 bool XSheet::handleAnnotationTabletEvent(QTabletEvent* event)

@@ -1,48 +1,25 @@
-// The undo commands the exposure sheet pushes. Each goes on the current
-// scene's stack.
-#include "xsheet/XSheetPrivate.h"
+#include "xsheet/XSheetCommands.h"
 
-#include "models/FrameRangeModel.h"
+#include "audio/AudioLayer.h"
+#include "commands/AddAnnotation.h"
+#include "commands/AddCloneDrawings.h"
+#include "commands/ChangeLayerColor.h"
+#include "commands/DiscardCloneDrawings.h"
+#include "commands/MoveLayer.h"
+#include "commands/SetAudioOffset.h"
+#include "commands/SetLayerBeyondLast.h"
+#include "commands/SetLayerLinked.h"
+#include "commands/SetLayerVisible.h"
+#include "commands/SlideOriginalDrawing.h"
 #include "models/SceneModel.h"
+#include "prompts/Prompter.h"
 #include "scene/KWScene.h"
 #include "scene/Scene.h"
 
+#include <QObject>
 #include <QUndoCommand>
 
-#if __has_include("commands/MoveLayer.h")
-#include "commands/MoveLayer.h"
-#define HAVE_MOVE_LAYER 1
-#endif
-#if __has_include("commands/ChangeLayerColor.h")
-#include "commands/ChangeLayerColor.h"
-#define HAVE_CHANGE_LAYER_COLOR 1
-#endif
-#if __has_include("commands/SlideOriginalDrawing.h")
-#include "commands/SlideOriginalDrawing.h"
-#define HAVE_SLIDE 1
-#endif
-#if __has_include("commands/AddCloneDrawings.h")
-#include "commands/AddCloneDrawings.h"
-#define HAVE_ADD_CLONES 1
-#endif
-#if __has_include("commands/DiscardCloneDrawings.h")
-#include "commands/DiscardCloneDrawings.h"
-#define HAVE_DISCARD_CLONES 1
-#endif
-#if __has_include("commands/SetAudioOffset.h")
-#include "commands/SetAudioOffset.h"
-#define HAVE_SET_AUDIO_OFFSET 1
-#endif
-#if __has_include("commands/SetLayerBeyondLast.h")
-#include "commands/SetLayerBeyondLast.h"
-#define HAVE_SET_BEYOND_LAST 1
-#endif
-#if __has_include("commands/AddAnnotation.h")
-#include "commands/AddAnnotation.h"
-#define HAVE_ADD_ANNOTATION 1
-#endif
-
-namespace UI {
+namespace UI::XSheetCommands {
 
 namespace {
 
@@ -52,86 +29,100 @@ Model::Scene* currentScene()
     return current ? current->scene() : nullptr;
 }
 
+void push(QUndoCommand* command)
+{
+    Model::KWScene::pushToCurrentScenesUndoStack(command);
+}
+
 } // namespace
 
-void XSheet::XSheetPrivate::pushMoveLayer(int layer, int from, int to)
+void moveLayer(int layer, int from, int to)
 {
-#ifdef HAVE_MOVE_LAYER
     if (Model::Scene* const scene = currentScene())
-        Model::KWScene::pushToCurrentScenesUndoStack(new Commands::MoveLayer(scene, layer, from, to));
-#endif
+        push(new Commands::MoveLayer(scene, layer, from, to));
 }
 
-void XSheet::XSheetPrivate::pushChangeLayerColor(int layer, QColor const& color)
+void changeLayerColor(int layer, QColor const& color)
 {
-#ifdef HAVE_CHANGE_LAYER_COLOR
     if (Model::Scene* const scene = currentScene())
-        Model::KWScene::pushToCurrentScenesUndoStack(new Commands::ChangeLayerColor(scene, layer, color));
-#endif
+        push(new Commands::ChangeLayerColor(scene, layer, color));
 }
 
-void XSheet::XSheetPrivate::pushSlideOriginalDrawing(int distance, int smallest, int largest)
+void setLayerLinked(int layer, bool linked)
 {
-#ifdef HAVE_SLIDE
-    if (Model::Scene* const scene = currentScene())
-        Model::KWScene::pushToCurrentScenesUndoStack(
-            new Commands::SlideOriginalDrawing(scene, distance, smallest, largest));
-#endif
-}
-
-void XSheet::XSheetPrivate::pushAddCloneDrawings(int count)
-{
-#ifdef HAVE_ADD_CLONES
     if (Model::KWScene* const current = Model::KWScene::currentKWScene())
-        Model::KWScene::pushToCurrentScenesUndoStack(
-            new Commands::AddCloneDrawings(current, current->currentIndex(), count));
-#endif
+        push(new Commands::SetLayerLinked(current->sceneModel(), layer, linked));
 }
 
-void XSheet::XSheetPrivate::pushDiscardCloneDrawings(int count)
+void setLayerVisible(int layer, bool visible)
 {
-#ifdef HAVE_DISCARD_CLONES
+    if (Model::KWScene* const current = Model::KWScene::currentKWScene())
+        push(new Commands::SetLayerVisible(current->sceneModel(), layer, visible));
+}
+
+void setLayerBeyondLast(int layer, int mode)
+{
     if (Model::Scene* const scene = currentScene())
-        Model::KWScene::pushToCurrentScenesUndoStack(new Commands::DiscardCloneDrawings(scene, count));
-#endif
+        push(new Commands::SetLayerBeyondLast(scene, layer, Model::Layer::LayerBeyondLast(mode)));
 }
 
-void XSheet::XSheetPrivate::pushSetAudioOffset(double offsetFrames)
+void slideOriginalDrawing(int distance, int smallest,
+                          int largest)
 {
-#ifdef HAVE_SET_AUDIO_OFFSET
     if (Model::Scene* const scene = currentScene())
-        Model::KWScene::pushToCurrentScenesUndoStack(new Commands::SetAudioOffset(scene, offsetFrames));
-#endif
+        push(new Commands::SlideOriginalDrawing(scene, distance, smallest, largest));
 }
 
-void XSheet::XSheetPrivate::pushSetLayerBeyondLast(int layer, int mode)
+void addCloneDrawings(int count)
 {
-#ifdef HAVE_SET_BEYOND_LAST
+    if (Model::KWScene* const current = Model::KWScene::currentKWScene())
+        push(new Commands::AddCloneDrawings(current, current->currentIndex(), count));
+}
+
+void discardCloneDrawings(int count)
+{
     if (Model::Scene* const scene = currentScene())
-        Model::KWScene::pushToCurrentScenesUndoStack(new Commands::SetLayerBeyondLast(
-            scene, layer, Model::Layer::LayerBeyondLast(mode)));
-#endif
+        push(new Commands::DiscardCloneDrawings(scene, count));
 }
 
-void XSheet::XSheetPrivate::pushAddAnnotations(QList<std::pair<int, QImage>> const& images,
-                                               bool severalRows)
+void setAudioOffset(double offsetFrames)
 {
-#ifdef HAVE_ADD_ANNOTATION
+    if (Model::Scene* const scene = currentScene())
+        push(new Commands::SetAudioOffset(scene, offsetFrames));
+}
+
+void askForAudioOffset(QWidget* parent, double offsetFrames)
+{
+    Model::Scene const* const scene = currentScene();
+    if (!scene || !scene->isAudioAvailable())
+        return;
+    // Bounded: the offset becomes a frame number later.
+    double const bound = Model::AudioLayer::MaximumOffsetFrames;
+    bool ok = false;
+    double const value = Model::Prompter::getDouble(
+        parent, QObject::tr("Audio Offset", "UI::XSheetHeader"),
+        QObject::tr("Offset (in number of frames):", "UI::XSheetHeader"), offsetFrames, -bound, bound, 2,
+        &ok, 1.0);
+    if (ok)
+        setAudioOffset(value);
+}
+
+void addAnnotations(int column, QList<std::pair<int, QImage>> const& images,
+                    bool severalRows)
+{
     Model::KWScene* const current = Model::KWScene::currentKWScene();
     if (!current || !current->sceneModel() || images.isEmpty())
         return;
-    Model::SceneModel* const scene = current->sceneModel();
+    Model::SceneModel* const model = current->sceneModel();
     if (!severalRows) {
         auto const& [row, image] = images.first();
-        Model::KWScene::pushToCurrentScenesUndoStack(
-            new Commands::AddAnnotation(current, scene->index(row, annotationColumn), image));
+        push(new Commands::AddAnnotation(current, model->index(row, column), image));
         return;
     }
     auto* const group = new QUndoCommand(QObject::tr("Add Annotations", "Commands"));
     for (auto const& [row, image] : images)
-        new Commands::AddAnnotation(current, scene->index(row, annotationColumn), image, group);
-    Model::KWScene::pushToCurrentScenesUndoStack(group);
-#endif
+        new Commands::AddAnnotation(current, model->index(row, column), image, group);
+    push(group);
 }
 
-} // namespace UI
+} // namespace UI::XSheetCommands

@@ -78,6 +78,7 @@ XSheetFooter::XSheetFooter(QWidget* parent)
     setFixedHeight(d->stripHeight + d->handleHeight);
     setSectionResizeMode(QHeaderView::ResizeToContents);
     setMouseTracking(true);
+    viewport()->setMouseTracking(true);
 }
 
 XSheetFooter::~XSheetFooter() = default;

@@ -6,6 +6,7 @@
 
 #include "xsheet/XSheetFooter.h"
 #include "xsheet/XSheetHeader.h"
+#include "xsheet/XSheetCommands.h"
 #include "xsheet/XSheetPrivate.h"
 
 #include "common/Animations.h"
@@ -319,7 +320,7 @@ void XSheet::columnMoved(int logical, int oldVisual, int newVisual)
 {
     updateGeometries();
     updateColumns(oldVisual, newVisual);
-    d->pushMoveLayer(logical, oldVisual, newVisual);
+    XSheetCommands::moveLayer(logical, oldVisual, newVisual);
 }
 
 void XSheet::columnCountChanged()

@@ -5,6 +5,7 @@
 #include "xsheet/XSheet.h"
 
 #include "xsheet/XSheetHeader.h"
+#include "xsheet/XSheetCommands.h"
 #include "xsheet/XSheetPrivate.h"
 
 #include "models/FrameRangeModel.h"
@@ -65,13 +66,13 @@ void XSheet::XSheetPrivate::cycleLayerBeyondLast(int column)
 {
     switch (model->headerData(column, Qt::Horizontal, Roles::BeyondLastRole).toInt()) {
     case 1:
-        pushSetLayerBeyondLast(column, 2);
+        XSheetCommands::setLayerBeyondLast(column, 2);
         break;
     case 2:
-        pushSetLayerBeyondLast(column, 3);
+        XSheetCommands::setLayerBeyondLast(column, 3);
         break;
     case 3:
-        pushSetLayerBeyondLast(column, 1);
+        XSheetCommands::setLayerBeyondLast(column, 1);
         break;
     default:
         break;
@@ -329,15 +330,15 @@ void XSheet::XSheetPrivate::finishFrameDrag(int row)
         int const largest = model->maxDraggedDistance();
         model->dragEnd();
         if (distance != 0 || smallest != 0 || largest != 0)
-            pushSlideOriginalDrawing(distance, smallest, largest);
+            XSheetCommands::slideOriginalDrawing(distance, smallest, largest);
         break;
     }
     case Model::FrameRangeModel::AddClones:
         model->dragEnd();
         if (distance > 0)
-            pushAddCloneDrawings(distance);
+            XSheetCommands::addCloneDrawings(distance);
         else if (distance < 0)
-            pushDiscardCloneDrawings(-distance);
+            XSheetCommands::discardCloneDrawings(-distance);
         break;
     default:
         model->dragEnd();
@@ -354,7 +355,7 @@ void XSheet::XSheetPrivate::finishAudioOffsetDrag(QPointF const& pos)
     lastTemporaryAudioOffset = 0.0;
     model->setAudioOffsetFramesTemporary(0.0);
     audioDragRunning = false;
-    pushSetAudioOffset(total);
+    XSheetCommands::setAudioOffset(total);
     q->viewport()->update();
 }
 

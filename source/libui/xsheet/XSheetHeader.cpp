@@ -2,6 +2,7 @@
 
 #include "models/SceneModel.h"
 #include "settings/Settings.h"
+#include "xsheet/XSheetCommands.h"
 #include "scene/KWScene.h"
 #include "scene/Scene.h"
 
@@ -133,6 +134,21 @@ void XSheetHeader::sectionClicked(int section, SubControl part)
         return;
     int const type = m->headerData(section, Qt::Horizontal, Roles::LayerTypeRole).toInt();
     switch (type) {
+    case 1:
+    case 2:
+    case 3:
+        if (part == LeftButton)
+            XSheetCommands::setLayerLinked(
+                section, !m->headerData(section, Qt::Horizontal, Roles::LayerLinkedRole).toBool());
+        else if (part == RightButton)
+            XSheetCommands::setLayerVisible(
+                section, !m->headerData(section, Qt::Horizontal, Roles::LayerVisibleRole).toBool());
+        break;
+    case 5:
+        if (part == LeftButton)
+            XSheetCommands::setLayerLinked(
+                section, !m->headerData(section, Qt::Horizontal, Roles::LayerLinkedRole).toBool());
+        break;
     case 4:
         // Muting is a listening aid, not an edit: no undo step.
         if (part == LeftButton)
@@ -213,6 +229,8 @@ void XSheetHeader::OnSectionDoubleClicked(int section)
     if (type >= 1 && type <= 3) {
         int const width = sectionSizeFromContents(section).width();
         emit doubleClickedLayer(section, QRect(0, d->buttonRowHeight, width, d->nameAreaHeight));
+    } else if (type == 4) {
+        XSheetCommands::askForAudioOffset(this, m->headerData(section, Qt::Horizontal, Qt::DisplayRole).toDouble());
     }
 }
 

@@ -59,16 +59,6 @@ public:
     // Drops a frame or audio drag that is still running.
     void cancelDrags();
     void updateGizmosUISize();
-    void pushChangeLayerColor(int layer, QColor const& color);
-    void pushMoveLayer(int layer, int from, int to);
-    void pushSlideOriginalDrawing(int distance, int smallest, int largest);
-    void pushAddCloneDrawings(int count);
-    void pushDiscardCloneDrawings(int count);
-    void pushSetAudioOffset(double offsetFrames);
-    void pushSetLayerBeyondLast(int layer, int mode);
-    // Frame rows of the scene model with their merged images; grouped under
-    // one "Add Annotations" step when the stroke spans several rows.
-    void pushAddAnnotations(QList<std::pair<int, QImage>> const& images, bool severalRows);
 
     // Annotation images.
     QImage annotationStrokeStrip(int row, Model::SingleStroke const* stroke) const;

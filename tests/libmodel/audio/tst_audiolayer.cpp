@@ -411,6 +411,13 @@ void TestAudioLayer::offsets_data()
                                                     << 500.0;
     QTest::newRow("committed: no limit without sound")
         << false << 25.0 << -1000.0 << none << -1000.0 << -1000.0;
+    // An offset becomes a frame number: a huge one would not fit an int.
+    QTest::newRow("committed: bounded to a million frames")
+        << true << 25.0 << 1.7976931348623157e308 << none << 1000000.0 << 1000000.0;
+    QTest::newRow("committed: bounded below without sound")
+        << false << 25.0 << -1.7976931348623157e308 << none << -1000000.0 << -1000000.0;
+    QTest::newRow("committed: not a number is no offset")
+        << true << 25.0 << std::numeric_limits<double>::quiet_NaN() << none << 0.0 << 0.0;
     QTest::newRow("drag: total within a quarter frame of 0 snaps to 0")
         << true << 25.0 << 2.0 << -1.8 << 2.0 << 0.0;
     QTest::newRow("drag: negative total within a quarter frame snaps")

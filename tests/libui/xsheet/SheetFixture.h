@@ -101,6 +101,15 @@ struct Sheet
 
         sheet.setModel(bundle.frameRangeModel());
         sheet.setSelectionModel(bundle.selectionModel());
+        // The active cell follows the sheet's current cell, as the main
+        // window makes it.
+        QObject::connect(bundle.selectionModel(), &QItemSelectionModel::currentChanged, scene,
+                         [this](QModelIndex const& current) {
+                             QModelIndex const cell = model()->mapToSource(current);
+                             if (cell.isValid())
+                                 scene->setActiveFrameAndLayer(cell.row() + 1, cell.column(),
+                                                               Model::Scene::AcceptVirtualLastFrame);
+                         });
         sheet.resize(420, 420);
     }
 
