@@ -1,6 +1,7 @@
 #include "panels/ToolBar.h"
 
 #include "actions/ActionManager.h"
+#include "common/SvgArt.h"
 #include "common/UIScale.h"
 #include "panels/ToolBarHandle.h"
 
@@ -77,10 +78,7 @@ struct ToolBar::Private
 
     void renderCentred(QPainter& painter, QSvgRenderer& art, QPointF centre, QPointF offset)
     {
-        const QSizeF size(qRound(art.defaultSize().width() * scale),
-                          qRound(art.defaultSize().height() * scale));
-        const QPointF c = centre + offset * scale;
-        art.render(&painter, QRectF(c - QPointF(size.width() / 2, size.height() / 2), size));
+        UI::renderCentred(&painter, art, centre + offset * scale, scale);
     }
 };
 
