@@ -245,6 +245,33 @@ private slots:
                  Qt::IgnoreAction);
     }
 
+    void dragFromTheListOffersACopy()
+    {
+        overlay->showToolBar();
+        UI::ActionsList* list = overlay->actionsList();
+        QListWidgetItem* zoom = itemNamed(list, QStringLiteral("Zoom"));
+        list->scrollToItem(zoom);
+        const QPoint at = list->visualItemRect(zoom).center();
+        DragDriver::Runner runner({{overlay->toolBar(), QPoint(28, 248)}});
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, at);
+        // The view takes one move to enter its dragging state, the next one
+        // to start.
+        const QPoint to = at + QPoint(0, QApplication::startDragDistance() + 2);
+        for (int i = 0; i < 2; ++i) {
+            QMouseEvent move(QEvent::MouseMove, to, list->viewport()->mapToGlobal(to),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(list->viewport(), &move);
+        }
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, to);
+        QCOMPARE(runner.count, 1);
+        QCOMPARE(runner.offered, Qt::DropActions(Qt::CopyAction));
+        QCOMPARE(runner.name, QStringLiteral("Zoom"));
+        QCOMPARE(runner.text, QString());
+        QCOMPARE(runner.hotSpot, QPoint(16, 16));
+        QCOMPARE(overlay->toolBar()->columns().at(0).size(), 1);
+        overlay->reject();
+    }
+
     void shadowsFollowTheSize()
     {
         overlay->showToolBar();

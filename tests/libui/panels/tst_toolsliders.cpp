@@ -337,6 +337,34 @@ private slots:
         QVERIFY(!sliders.testAttribute(Qt::WA_SetCursor));
     }
 
+    // Ends on one pixel still show a selected span of three pixels, kept
+    // inside the row at its right end.
+    void minimumSpan_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("right"); // last lit pixel
+        QTest::newRow("middle") << 40.0 << pixelOf(40) - 1 << pixelOf(40) + 1;
+        QTest::newRow("right end") << 100.0 << 203 << 205;
+    }
+
+    void minimumSpan()
+    {
+        QFETCH(double, value);
+        QFETCH(int, left);
+        QFETCH(int, right);
+        ToolSliders sliders(Model::Tool::Draw);
+        sliders.setSizeRange(value, value);
+        const QImage image = sliders.grab().toImage();
+        // Across the middle of the size row the foreground is light.
+        const auto lit = [&](int x) { return image.pixelColor(x, sizeY).lightness() > 180; };
+        for (int x = left; x <= right; ++x)
+            QVERIFY2(lit(x), qPrintable(QString::number(x)));
+        QVERIFY(!lit(left - 2));
+        if (right + 2 <= 205)
+            QVERIFY(!lit(right + 2));
+    }
+
     void headerFollowsTheToolIndex()
     {
         ToolSliders sliders(Model::Tool::Draw);
