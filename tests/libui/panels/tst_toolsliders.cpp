@@ -310,12 +310,14 @@ private slots:
         UI::TextBubble* bubble = sliders.textBubble();
         QVERIFY(bubble->isVisible());
         QCOMPARE(bubble->text(), text);
-        const QRect body = bubble->bubbleRect().toRect().translated(bubble->pos());
-        QCOMPARE(body.left(), bodyLeft);
-        QCOMPARE(body.size(), bubble->bubbleSize());
+        // The pointer never lies left of the body here, so the bubble's widget
+        // starts at the body and reaches the triangle's tip below it.
+        const QSize size = bubble->bubbleSize();
         const int rowTop = y == sizeY ? 46 : 91;
-        QCOMPARE(body.bottom(), rowTop - 10);
-        QVERIFY(body.left() >= 5 && body.right() <= 211);
+        QCOMPARE(bubble->geometry(),
+                 QRect(bodyLeft, rowTop - 10 - size.height() + 1, size.width(),
+                       size.height() + bubble->traingleHeight()));
+        QVERIFY(bodyLeft >= 5 && bodyLeft + size.width() - 1 <= 211);
         PenEvents::mouse(&sliders, QEvent::MouseButtonRelease, QPoint(handleX, y), clock + 40);
         QVERIFY(!bubble->isVisible());
         sliders.hide();
