@@ -74,11 +74,12 @@ void TestSceneLookup::originalStrokeLayerOfBrokenOrHiddenCells()
     QCOMPARE(indexOf(f, f.scene->lookupOriginalStrokeLayer(CommandScene::Paper, 2)),
              int(CommandScene::Paper));
 
-    f.paper->setVisible(false);
-    QVERIFY(!f.scene->lookupOriginalStrokeLayer(CommandScene::Paper, 1));
-    // A hidden owner is still the owner.
-    QCOMPARE(indexOf(f, f.scene->lookupOriginalStrokeLayer(CommandScene::Ink, 1)),
-             int(CommandScene::Ink));
+    CommandScene g;
+    g.paper->setVisible(false);
+    QVERIFY(!g.scene->lookupOriginalStrokeLayer(CommandScene::Paper, 1));
+    // A hidden owner is still the owner of what a visible layer shows.
+    QCOMPARE(indexOf(g, g.scene->lookupOriginalStrokeLayer(CommandScene::Ink, 4)),
+             int(CommandScene::Paper));
 }
 
 QUILLMERE_TEST_MAIN(TestSceneLookup)
