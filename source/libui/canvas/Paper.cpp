@@ -46,6 +46,8 @@ Paper::Paper(QWidget* parent)
     connect(this, &Paper::zoomLevelChanged, this, [this](double level) {
         Model::ToolManager::instance()->setZoomLevel(level / d->devicePixelRatio);
     });
+    d->autoScrollTimer.setInterval(10);
+    connect(&d->autoScrollTimer, &QTimer::timeout, this, &Paper::autoScrollView);
 }
 
 Paper::~Paper() = default;
@@ -72,6 +74,8 @@ void Paper::setCurrentScene(Model::KWScene* kwscene)
         disconnect(d->scene, nullptr, this, nullptr);
         disconnect(this, nullptr, d->scene, nullptr);
     }
+    // A selection scrolling the old scene's view must not move the new one.
+    d->autoScrollTimer.stop();
     d->kwscene = kwscene;
     d->setMirror(false);
     d->resetTransforms();
@@ -79,6 +83,13 @@ void Paper::setCurrentScene(Model::KWScene* kwscene)
     d->scene = kwscene ? kwscene->scene() : nullptr;
     if (!d->scene)
         d->frameRect = QRectF();
+    if (kwscene) {
+        d->selection = kwscene->floatingSelectionTransform();
+        connect(kwscene, &Model::KWScene::floatingSelectionChanged, this,
+                &Paper::newFloatingSelection);
+        connect(kwscene, &Model::KWScene::floatingSelectionTransformChanged, this,
+                &Paper::setFloatingSelectionTransform);
+    }
     if (d->scene) {
         Model::Scene* scene = d->scene;
         d->frameRect = QRectF(QPointF(0, 0), QSizeF(scene->frameSize()));
@@ -98,6 +109,8 @@ void Paper::setCurrentScene(Model::KWScene* kwscene)
             const QPolygon polygon =
                 d->full.inverted().mapToPolygon(rect.adjusted(-1, -1, 1, 1));
             update(QRegion(polygon, Qt::OddEvenFill));
+            if (d->toolType == Model::Tool::FloatingSelection)
+                updateFloatingSelectionBB();
         });
         connect(scene, &Model::Scene::offPegsTransformChanged, this, &Paper::setOffPegsTransform);
         connect(scene, &Model::Scene::frameSizeChanged, this, &Paper::updateFrameSize);
@@ -114,7 +127,7 @@ void Paper::setCurrentScene(Model::KWScene* kwscene)
     d->compose();
     d->decompose();
 
-    emit zoomLevelChanged(d->devicePixelRatio / d->scale);
+    d->emitZoomLevelChanged(d->scale);
     emit zoomLevelToFitChanged(d->fit(0.0));
     update();
 }
@@ -201,20 +214,6 @@ void Paper::setMinMaxScrubOffset(int minOffset, int maxOffset)
 
 void Paper::returnFlip_Menu()
 {
-}
-
-void Paper::setCurrentToolType(Model::Tool::Type type)
-{
-    if (type == d->toolType)
-        return;
-    d->toolType = type;
-    d->liveDelta = QTransform();
-    d->liveOffPegs = QTransform();
-    d->compose();
-    d->decompose();
-    d->offPegsHoverZone = 3;
-    d->offPegsMode = 3;
-    update();
 }
 
 } // namespace UI

@@ -5,14 +5,12 @@
 #include "tools/Tool.h"
 
 #include <QPainterPath>
+#include <QPinchGesture>
 #include <QTransform>
 #include <QWidget>
 
 #include <memory>
 
-class QNativeGestureEvent;
-class QGestureEvent;
-class QHelpEvent;
 
 namespace Model {
 class KWScene;
@@ -64,6 +62,38 @@ public:
     QTransform viewTransform() const;
     QTransform fullTransform() const;
 
+    // The lasso and cutter may act: usable tool state and tools enabled.
+    bool isLassoToolIdle() const;
+
+    // Gestures of other tools plug in here (the canvas owns them); their tool
+    // type routes presses, moves and releases to them.
+    void installGesture(Model::Tool::Type type, std::unique_ptr<UI::PaperGesture> gesture);
+
+    // One event of the trackpad's pinch and pan gestures, as Qt's gesture
+    // framework reports them. The canvas's gesture event hands them on here;
+    // the gesture objects' state cannot be set from outside, so this is
+    // also where tests come in.
+    struct TrackpadGesture
+    {
+        bool pinch = false;
+        Qt::GestureState pinchState = Qt::NoGesture;
+        QPinchGesture::ChangeFlags pinchChanges;
+        QPointF startCenterPoint;
+        QPointF lastCenterPoint;
+        QPointF centerPoint;
+        double totalScaleFactor = 1.0;
+        double lastScaleFactor = 1.0;
+        double scaleFactor = 1.0;
+        double rotationAngle = 0.0;
+        QPointF hotSpot; // in the canvas
+        bool pan = false;
+        Qt::GestureState panState = Qt::NoGesture;
+        QPointF panOffset;
+    };
+    // Whether the update was taken: none starts while the pen or mouse
+    // holds a press.
+    bool handleTrackpadGesture(const UI::Paper::TrackpadGesture& gesture);
+
     QSize sizeHint() const override;
 
 public slots:
@@ -91,6 +121,13 @@ public slots:
 
     void setCurrentToolType(Model::Tool::Type type);
 
+    void newFloatingSelection();
+    void updateFloatingSelectionBB();
+    void updateFloatingSelection(const QPointF& position);
+    void setFloatingSelectionTransform(Model::FloatingSelection::Transform transform);
+
+    void autoScrollView();
+
 
 signals:
     void zoomLevelChanged(double zoomLevel);
@@ -105,8 +142,18 @@ signals:
     void rightButtonPressed(Qt::KeyboardModifiers modifiers);
 
 protected:
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void tabletEvent(QTabletEvent* event) override;
 
 public:
     class PaperPrivate;

@@ -9,6 +9,7 @@
 #include "canvas/TransparencyBrush.h"
 #include "scene/Scene.h"
 #include "strokes/SingleStroke.h"
+#include "tools/ToolManager.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -281,6 +282,12 @@ void Paper::PaperPrivate::paintOffPegsOverlay(QPainter& painter, const QRect& ex
 
 void Paper::PaperPrivate::paintToolSymbols(QPainter& painter)
 {
+    // A view tool taken up over a floating selection leaves it on show.
+    const bool viewOverSelection =
+        toolType >= Model::Tool::Hand && toolType <= Model::Tool::OffPegs
+        && Model::ToolManager::instance()->lastPrimaryToolType() == Model::Tool::FloatingSelection;
+    if (viewOverSelection)
+        paintFloatingSelection(painter, false);
     switch (toolType) {
     case Model::Tool::Hand:
     case Model::Tool::Zoom:
@@ -349,6 +356,9 @@ void Paper::PaperPrivate::paintToolSymbols(QPainter& painter)
             painter.drawPath(full.inverted().map(lassoStroke->toPainterPath()));
             painter.restore();
         }
+        break;
+    case Model::Tool::FloatingSelection:
+        paintFloatingSelection(painter, true);
         break;
     default:
         break;

@@ -2,9 +2,14 @@
 
 // The canvas's private data, shared by the files that implement UI::Paper:
 // the view transform (PaperView.cpp), painting (PaperPainting.cpp), the scene
-// binding (Paper.cpp) and, as they come, input routing and the gestures.
+// binding (Paper.cpp), input routing (PaperInput.cpp), and one file per
+// gesture: the stroke, the view gestures, the trackpad gestures, off-pegs,
+// the lasso, and the floating selection's display and drag.
 
 #include "canvas/Paper.h"
+#include "canvas/PaperGesture.h"
+#include "strokes/SingleStroke.h"
+#include "strokes/Stroke.h"
 
 #include <QBrush>
 #include <QLinearGradient>
@@ -12,12 +17,17 @@
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
+#include <QTimer>
 #include <QTransform>
 
 #include <climits>
+#include <map>
 #include <memory>
 #include <optional>
 
+class QGestureEvent;
+class QHelpEvent;
+class QNativeGestureEvent;
 class QPainter;
 class QSvgRenderer;
 
@@ -33,6 +43,14 @@ class Paper::PaperPrivate
 public:
     explicit PaperPrivate(Paper* paper);
     ~PaperPrivate();
+
+    // A change about a point (in QTransform builder order: translate to the
+    // point, change, translate back), the point itself staying put.
+    static QTransform aboutPoint(const QPointF& point, const QTransform& change)
+    {
+        return QTransform::fromTranslate(-point.x(), -point.y()) * change
+               * QTransform::fromTranslate(point.x(), point.y());
+    }
 
     Paper* const q;
 
@@ -107,7 +125,9 @@ public:
     // The pegged and the off-pegs frame's widget bounding box.
     QRectF framesOnWidget() const;
     void centerFrame();
-    void emitZoomLevelChanged();
+    // Reports a zoom level; listeners are not told the same scale twice.
+    void emitZoomLevelChanged(double reportedScale);
+    double lastReportedScale = 1.0;
     void layoutTopWidget();
 
     // --- Painting (PaperPainting.cpp) ----------------------------------------
@@ -155,6 +175,128 @@ public:
     int offPegsMode = 3;
     // The outline being lassoed, owned from press to release.
     std::unique_ptr<Model::SingleStroke> lassoStroke;
+
+    // --- Input routing (PaperInput.cpp) --------------------------------------
+    QPointF pressPoint;
+    QPointF gestureStart; // where the view and off-pegs gestures measure from
+    QPointF handleOffset; // press point less the turn-and-scale handle's centre
+    QPointF lastPosition;
+    QPointF lastPressPosition;
+    QPointF mouseAnchor; // the hover sample before the latest; null: none
+    QPointF mouseHover;
+    QPointF tabletAnchor;
+    QPointF tabletHover;
+    quint64 lastTabletPressTime = 0;
+    quint64 lastTabletReleaseTime = 0;
+    std::map<int, std::unique_ptr<PaperGesture>> gestures;
+
+    PaperGesture* gesture(Model::Tool::Type type) const;
+    PaperPointer pointer(const QPointF& position, double pressure, quint64 timestamp,
+                         Qt::KeyboardModifiers modifiers) const;
+    bool isLassoReady() const;
+    void takePress(const QPointF& position);
+    void routePress(const PaperPointer& pointer, bool tablet);
+    void routeMove(const PaperPointer& pointer);
+    void routeRelease(const PaperPointer& pointer);
+    void hover(const QPointF& position, bool tablet);
+
+    // --- The stroke (StrokeGesture.cpp) --------------------------------------
+    Model::Stroke::GuidePoint guidePoint(const PaperPointer& pointer) const;
+    void addBlankDrawingOnVirtualFrame();
+    void beginStroke(const PaperPointer& pointer, const QPointF& anchor);
+    void addStrokePoint(const PaperPointer& pointer);
+    void finishStroke();
+
+    // --- View gestures (ViewGestures.cpp) ------------------------------------
+    double zoomDelta = 1.0;
+    QPointF combinedCenter;
+    int shownZone = 3;
+    QTransform rotationAbout(const QPointF& widgetCentre, const QPointF& from,
+                             const QPointF& to) const;
+    void processZprMove(const QPointF& p);
+    void zoomDrag(const QPointF& start, const QPointF& p);
+    void commitViewGesture();
+    void processZprReset(const QPointF& p);
+    void buildCombinedZprZones(const QPointF& centre);
+    int combinedZone(const QPointF& p) const;
+    void processCombinedZPRPress(const QPointF& p);
+    void processCombinedZPRMove(const QPointF& p);
+    void processCombinedZPRRelease(const QPointF& p);
+    void processCombinedZPRReset(const QPointF& p);
+    void updateCombinedZPRCursor(const QPointF& p);
+
+    // --- Trackpad gestures (TrackpadGestures.cpp) ----------------------------
+    // The offset of the running pan gesture, shared by all canvases.
+    static QPointF panOffset;
+    void commitGesture();
+    // Multiplies the scale by a factor about a widget point.
+    void rescale(double factor, const QPointF& p);
+    bool gestureEvent(QGestureEvent* event);
+    bool nativeGestureEvent(QNativeGestureEvent* event);
+    bool toolTipEvent(QHelpEvent* event);
+
+    // --- Off-pegs gesture (OffPegsGesture.cpp) -------------------------------
+    int offPegsCursorZone = 3;
+    int offPegsZone(const QPointF& p) const;
+    void repaintOffPegsButton();
+    void updateOffPegs(const QPointF& p);
+    void processOffPegsPress(const QPointF& p);
+    void processOffPegsMove(const QPointF& p);
+    void processOffPegsRelease(const QPointF& p);
+
+    // --- Lasso (LassoGesture.cpp) --------------------------------------------
+    Model::Stroke::GuidePoint lassoPoint(const QPointF& position, double pressure,
+                                         unsigned long timestamp) const;
+    void repaintLasso();
+    void processLassoingPress(const QPointF& position, double pressure, unsigned long timestamp);
+    void processLassoingMove(const QPointF& position, double pressure, unsigned long timestamp);
+    void processLassoingRelease(const QPointF& position, double pressure, unsigned long timestamp);
+
+    // --- Floating selection (FloatingSelectionDisplay.cpp, ...Gesture.cpp) ---
+    enum HandlePath {
+        Pivot,
+        PivotStar,
+        Rotate,
+        Scale,
+        ScaleRotate,
+        FlipHorizontal, // the diamond, then its two triangles
+        FlipHorizontalFirst,
+        FlipHorizontalSecond,
+        FlipVertical,
+        FlipVerticalFirst,
+        FlipVerticalSecond,
+        HandlePathCount
+    };
+    QRectF selectionRect;
+    QPainterPath selectionOutline;
+    Model::FloatingSelection::Transform selection;
+    QTransform selectionDeltas[3]; // of first, second and third
+    QTransform selectionChain;     // S: drawing to selection coordinates
+    QPointF pivotOffset;
+    int activeHandle = 7;
+    int hoveredHandle = 7;
+    QPainterPath handlePaths[HandlePathCount];
+    bool pivotVisible = true;
+    QTimer autoScrollTimer;
+    bool scrollRight = false;
+    bool scrollLeft = false;
+    bool scrollBottom = false;
+    bool scrollTop = false;
+
+    void composeSelection();
+    void rebuildHandles();
+    QTransform selectionToWidget() const;
+    double selectionTurn() const;
+    bool selectionMirrored() const;
+    int floatingSelectionHandleAt(const QPointF& p) const;
+    void updateCursorAngle(int handle);
+    QRect floatingSelectionArea() const;
+    void paintFloatingSelection(QPainter& painter, bool withHandles);
+    void processFloatingSelectionPress(const QPointF& p, Qt::KeyboardModifiers modifiers);
+    void processFloatingSelectionMove(const QPointF& p, Qt::KeyboardModifiers modifiers);
+    void processFloatingSelectionRelease(const QPointF& p);
+    void commitFloatingSelection();
+    void autoScrollStep(double dx, double dy);
 };
 
 } // namespace UI

@@ -23,14 +23,6 @@ double clampZoomLevel(double level)
     return std::max(std::min(level, MaxZoomLevel), MinZoomLevel);
 }
 
-// A transform about a point, in QTransform builder order: what it does to
-// the point's surroundings, the point itself staying put.
-QTransform aboutPoint(const QPointF& point, const QTransform& change)
-{
-    return QTransform::fromTranslate(-point.x(), -point.y()) * change
-           * QTransform::fromTranslate(point.x(), point.y());
-}
-
 QTransform translation(const QPointF& delta)
 {
     return QTransform::fromTranslate(delta.x(), delta.y());
@@ -43,6 +35,9 @@ void Paper::PaperPrivate::compose()
     offPegsTotal = offPegs * liveOffPegs;
     view = viewBase * liveDelta;
     full = view * offPegsTotal;
+    composeSelection();
+    if (toolType == Model::Tool::FloatingSelection)
+        rebuildHandles();
     if (gridStatus == KW::GridStatus::GridOn)
         remapGrid();
 }
@@ -75,28 +70,37 @@ void Paper::PaperPrivate::decompose()
     if (!qFuzzyCompare(newScale, scale)) {
         scale = newScale;
         savedQuickZoomView.reset();
-        emitZoomLevelChanged();
+        // A zoom drag reported its level while it ran.
+        if (!qFuzzyCompare(newScale, lastReportedScale))
+            emitZoomLevelChanged(newScale);
     }
     if (!qFuzzyCompare(newAngle, angle)) {
         angle = newAngle;
         emit q->zoomLevelToFitChanged(fit(0.0));
     }
+    if (toolType == Model::Tool::FloatingSelection)
+        rebuildHandles();
 }
 
-void Paper::PaperPrivate::emitZoomLevelChanged()
+void Paper::PaperPrivate::emitZoomLevelChanged(double reportedScale)
 {
+    lastReportedScale = reportedScale;
     // The zoom tool's cursor stays on screen while listeners react, even
     // when they change the cursor of the widget under the pointer.
     const bool holdCursor = toolType == Model::Tool::Zoom;
     if (holdCursor)
         QGuiApplication::setOverrideCursor(q->cursor());
-    emit q->zoomLevelChanged(devicePixelRatio / scale);
+    emit q->zoomLevelChanged(devicePixelRatio / reportedScale);
     if (holdCursor)
         QGuiApplication::restoreOverrideCursor();
 }
 
 void Paper::PaperPrivate::resetTransforms()
 {
+    for (QTransform& delta : selectionDeltas)
+        delta = QTransform();
+    selection = Model::FloatingSelection::Transform();
+    selectionChain = QTransform();
     liveDelta = QTransform();
     view = QTransform();
     offPegs = QTransform();
@@ -361,7 +365,7 @@ void Paper::updateDevicePixelRatio()
     const double z = zoomLevel();
     d->devicePixelRatio = metric(QPaintDevice::PdmDevicePixelRatioScaled) / 65536.0;
     d->scaleAbout(d->viewCenter, z);
-    emit zoomLevelChanged(d->devicePixelRatio / d->scale);
+    d->emitZoomLevelChanged(d->scale);
     emit zoomLevelToFitChanged(d->fit(0.0));
     update();
 }
