@@ -1,12 +1,13 @@
 #include "media/FfmpegAudioDecoder.h"
 
 #include "media/AudioFormat.h"
+#include "media/AudioInput.h"
+#include "media/FilterGraph.h"
 
 #include <QDebug>
 #include <QIODevice>
 
 #include <cstdio>
-#include <limits>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -23,62 +24,6 @@ extern "C" {
 
 namespace {
 
-constexpr int ioBufferSize = 32768;
-// The I/O buffer gets FFmpeg's input padding behind the part it is told about.
-constexpr int ioBufferAllocation = ioBufferSize + 64;
-
-// FFmpeg asks for bytes through these two; everything they are given comes
-// from the demuxer, which in turn reads it from the (untrusted) file, so each
-// size and position is checked against the device before it is used.
-int readPacket(void* opaque, uint8_t* buffer, int bufferSize)
-{
-    auto* const device = static_cast<QIODevice*>(opaque);
-    if (!device || !buffer || bufferSize <= 0)
-        return AVERROR(EINVAL);
-    if (!device->isReadable())
-        return AVERROR(EIO);
-    qint64 const got = device->read(reinterpret_cast<char*>(buffer), bufferSize);
-    if (got < 0)
-        return AVERROR(EIO);
-    if (got == 0) // at the end of the device
-        return AVERROR_EOF;
-    return int(qMin<qint64>(got, bufferSize));
-}
-
-int64_t seekPacket(void* opaque, int64_t offset, int whence)
-{
-    auto* const device = static_cast<QIODevice*>(opaque);
-    if (!device || !device->isOpen() || device->isSequential())
-        return -1;
-    qint64 const size = device->size();
-    if (whence & AVSEEK_SIZE)
-        return size;
-
-    qint64 base = 0;
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET:
-        base = 0;
-        break;
-    case SEEK_CUR:
-        base = device->pos();
-        break;
-    case SEEK_END:
-        base = size;
-        break;
-    default:
-        return -1;
-    }
-    if ((offset > 0 && base > std::numeric_limits<qint64>::max() - offset)
-        || (offset < 0 && base < std::numeric_limits<qint64>::min() - offset))
-        return -1;
-    qint64 const target = base + offset;
-    if (target < 0 || target > size)
-        return -1;
-    if (!device->seek(target))
-        return -1;
-    return device->pos();
-}
-
 bool sameFormat(QAudioFormat const& a, QAudioFormat const& b)
 {
     return a.sampleRate() == b.sampleRate() && a.channelCount() == b.channelCount()
@@ -94,14 +39,10 @@ struct FfmpegAudioDecoder::Data
     QIODevice* device = nullptr;
     QAudioFormat format;
     QByteArray output;
-    AVIOContext* ioContext = nullptr;
-    unsigned char* ioBuffer = nullptr;
-    AVFormatContext* formatContext = nullptr;
-    AVCodecContext* codecContext = nullptr;
+    std::unique_ptr<AudioInput> input;
     AVFilterGraph* filterGraph = nullptr;
     AVFilterContext* bufferSource = nullptr;
     AVFilterContext* bufferSink = nullptr;
-    int streamIndex = -1;
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
     qint64 durationMs = -1;
@@ -117,13 +58,7 @@ FfmpegAudioDecoder::FfmpegAudioDecoder(QIODevice* device, QObject* parent)
     , d(std::make_unique<Data>())
 {
     d->device = device;
-    d->ioBuffer = static_cast<unsigned char*>(av_malloc(ioBufferAllocation));
-    if (d->ioBuffer) {
-        d->ioContext = avio_alloc_context(d->ioBuffer, ioBufferSize, 0, device, &readPacket,
-                                          nullptr, &seekPacket);
-        if (!d->ioContext)
-            av_freep(&d->ioBuffer);
-    }
+    d->input = std::make_unique<AudioInput>(device);
     d->packet = av_packet_alloc();
     d->frame = av_frame_alloc();
     connect(this, &FfmpegAudioDecoder::processNextFrame, this,
@@ -135,15 +70,7 @@ FfmpegAudioDecoder::~FfmpegAudioDecoder()
     av_packet_free(&d->packet);
     av_frame_free(&d->frame);
     avfilter_graph_free(&d->filterGraph);
-    avcodec_free_context(&d->codecContext);
-    avformat_close_input(&d->formatContext);
-    if (d->ioContext) {
-        // avio may have replaced the buffer it was given; free the current one.
-        av_freep(&d->ioContext->buffer);
-        avio_context_free(&d->ioContext);
-    } else {
-        av_freep(&d->ioBuffer);
-    }
+    d->input.reset();
     d->output.clear();
 }
 
@@ -211,13 +138,14 @@ void FfmpegAudioDecoder::start()
 
     // The duration comes from the file: only a plausible one is announced.
     constexpr double longestMs = 1e12;
-    AVStream const* const stream = d->formatContext->streams[d->streamIndex];
+    AVStream const* const stream = d->input->stream();
     double durationMs = -1.0;
     if (stream->duration != AV_NOPTS_VALUE && stream->duration >= 0 && stream->time_base.den > 0) {
         AVRational const perMs = av_div_q(stream->time_base, AVRational{1, 1000});
         durationMs = double(stream->duration) * av_q2d(perMs);
-    } else if (d->formatContext->duration != AV_NOPTS_VALUE && d->formatContext->duration >= 0) {
-        durationMs = double(d->formatContext->duration / (AV_TIME_BASE / 1000));
+    } else if (AVFormatContext const* const format = d->input->formatContext();
+               format->duration != AV_NOPTS_VALUE && format->duration >= 0) {
+        durationMs = double(format->duration / (AV_TIME_BASE / 1000));
     }
     if (durationMs >= 0.0 && durationMs < longestMs)
         setDurationMs(qint64(durationMs));
@@ -280,72 +208,16 @@ void FfmpegAudioDecoder::finalize()
 
 int FfmpegAudioDecoder::openInput()
 {
-    if (!d->ioContext || !d->packet || !d->frame)
+    if (!d->input->isValid() || !d->packet || !d->frame)
         return AVERROR(ENOMEM);
     closeInput();
-    // A decoder started again reads its device from the beginning.
-    if (d->device && d->device->isOpen() && !d->device->isSequential() && d->device->pos() != 0)
-        avio_seek(d->ioContext, 0, SEEK_SET);
-    d->ioContext->eof_reached = 0;
-    // A device that cannot seek must not be taken for one that can: demuxers
-    // that seek around a seekable input would fail on it.
-    d->ioContext->seekable =
-        d->device && !d->device->isSequential() ? AVIO_SEEKABLE_NORMAL : 0;
-
-    d->formatContext = avformat_alloc_context();
-    if (!d->formatContext)
-        return AVERROR(ENOMEM);
-    d->formatContext->pb = d->ioContext;
-    d->formatContext->flags |= AVFMT_FLAG_CUSTOM_IO;
-
-    // On failure avformat_open_input frees the context and nulls the pointer.
-    int ret = avformat_open_input(&d->formatContext, "dummyFileName", nullptr, nullptr);
-    if (ret < 0) {
-        qDebug() << ret << "Could not open source";
-        return ret;
-    }
-    ret = avformat_find_stream_info(d->formatContext, nullptr);
-    if (ret < 0) {
-        qDebug() << ret << "Could not find stream information";
-        return ret;
-    }
-    AVCodec const* codec = nullptr;
-    ret = av_find_best_stream(d->formatContext, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-    if (ret < 0) {
-        if (ret == AVERROR_DECODER_NOT_FOUND)
-            qDebug() << ret << "Failed to find audio codec";
-        else
-            qDebug() << ret << "Could not find audio stream in input";
-        return ret;
-    }
-    if (unsigned(ret) >= d->formatContext->nb_streams || !codec)
-        return AVERROR_STREAM_NOT_FOUND;
-    d->streamIndex = ret;
-    AVStream const* const stream = d->formatContext->streams[d->streamIndex];
-
-    d->codecContext = avcodec_alloc_context3(codec);
-    if (!d->codecContext) {
-        qDebug() << "Failed to allocate the audio codec context";
-        return AVERROR(ENOMEM);
-    }
-    ret = avcodec_parameters_to_context(d->codecContext, stream->codecpar);
-    if (ret < 0) {
-        qDebug() << ret << "Failed to copy audio codec parameters to decoder context";
-        return ret;
-    }
-    d->codecContext->pkt_timebase = stream->time_base;
-    ret = avcodec_open2(d->codecContext, codec, nullptr);
-    if (ret < 0) {
-        qDebug() << ret << "Failed to open audio codec";
-        return ret;
-    }
-    return 0;
+    return d->input->open();
 }
 
 int FfmpegAudioDecoder::initFilterGraph()
 {
-    AVCodecContext* const codec = d->codecContext;
-    AVStream const* const stream = d->formatContext->streams[d->streamIndex];
+    AVCodecContext* const codec = d->input->decoderContext();
+    AVStream const* const stream = d->input->stream();
 
     avfilter_graph_free(&d->filterGraph);
     d->bufferSource = nullptr;
@@ -354,11 +226,6 @@ int FfmpegAudioDecoder::initFilterGraph()
     if (!d->filterGraph)
         return AVERROR(ENOMEM);
 
-    if (codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-        int const channels = codec->ch_layout.nb_channels;
-        av_channel_layout_uninit(&codec->ch_layout);
-        av_channel_layout_default(&codec->ch_layout, channels);
-    }
     char const* const sampleFormatName = av_get_sample_fmt_name(codec->sample_fmt);
     if (!sampleFormatName || codec->sample_rate <= 0 || codec->ch_layout.nb_channels <= 0) {
         av_log(nullptr, AV_LOG_ERROR, "Cannot create audio buffer source\n");
@@ -389,34 +256,13 @@ int FfmpegAudioDecoder::initFilterGraph()
         return ret;
     }
 
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    if (!outputs || !inputs) {
-        avfilter_inout_free(&outputs);
-        avfilter_inout_free(&inputs);
-        return AVERROR(ENOMEM);
-    }
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = d->bufferSource;
-    outputs->pad_idx = 0;
-    outputs->next = nullptr;
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = d->bufferSink;
-    inputs->pad_idx = 0;
-    inputs->next = nullptr;
-
-    ret = avfilter_graph_parse_ptr(d->filterGraph, "aformat=sample_fmts=s16:channel_layouts=stereo",
-                                   &inputs, &outputs, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    if (ret < 0)
-        return ret;
-    return avfilter_graph_config(d->filterGraph, nullptr);
+    return FilterGraph::link(d->filterGraph, d->bufferSource, d->bufferSink,
+                             "aformat=sample_fmts=s16:channel_layouts=stereo");
 }
 
 int FfmpegAudioDecoder::decodeNextFrame()
 {
-    int ret = av_read_frame(d->formatContext, d->packet);
+    int ret = av_read_frame(d->input->formatContext(), d->packet);
     if (ret < 0) {
         // The end of the input (or a read error, after which nothing more
         // can be read): take out what the decoder and the filters still hold.
@@ -424,11 +270,11 @@ int FfmpegAudioDecoder::decodeNextFrame()
         int const flushResult = flushDecoder();
         return ret == AVERROR_EOF ? flushResult : ret;
     }
-    if (d->packet->stream_index != d->streamIndex) {
+    if (d->packet->stream_index != d->input->streamIndex()) {
         av_packet_unref(d->packet);
         return 0;
     }
-    ret = avcodec_send_packet(d->codecContext, d->packet);
+    ret = avcodec_send_packet(d->input->decoderContext(), d->packet);
     av_packet_unref(d->packet);
     if (ret < 0) {
         av_log(nullptr, AV_LOG_ERROR, "Error while sending a packet to the decoder\n");
@@ -449,7 +295,7 @@ int FfmpegAudioDecoder::flushDecoder()
     if (d->flushed)
         return 0;
     d->flushed = true;
-    int ret = avcodec_send_packet(d->codecContext, nullptr);
+    int ret = avcodec_send_packet(d->input->decoderContext(), nullptr);
     if (ret < 0 && ret != AVERROR_EOF)
         av_log(nullptr, AV_LOG_ERROR, "Error while closing the decoder\n");
     else
@@ -469,7 +315,7 @@ int FfmpegAudioDecoder::flushDecoder()
 int FfmpegAudioDecoder::receiveFrames()
 {
     for (;;) {
-        int ret = avcodec_receive_frame(d->codecContext, d->frame);
+        int ret = avcodec_receive_frame(d->input->decoderContext(), d->frame);
         if (ret == AVERROR(EAGAIN))
             return 0;
         if (ret == AVERROR_EOF) {
@@ -531,7 +377,5 @@ void FfmpegAudioDecoder::closeInput()
     avfilter_graph_free(&d->filterGraph);
     d->bufferSource = nullptr;
     d->bufferSink = nullptr;
-    avcodec_free_context(&d->codecContext);
-    avformat_close_input(&d->formatContext);
-    d->streamIndex = -1;
+    d->input->close();
 }

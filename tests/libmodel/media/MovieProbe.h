@@ -1,0 +1,232 @@
+#pragma once
+
+// Reads a movie file back through libavformat and libavcodec: what the tests
+// of the movie encoder and the movie export check of a written file.
+
+#include <QByteArray>
+#include <QFile>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QtEndian>
+
+#include <cmath>
+#include <cstdint>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
+}
+
+namespace MovieProbe {
+
+struct Movie
+{
+    QString error; // empty when the file could be read
+    QHash<QString, QString> metadata;
+    QStringList topLevelBoxes;
+
+    AVCodecID videoCodec = AV_CODEC_ID_NONE;
+    int profile = -1;
+    QByteArray pixelFormat;
+    AVColorPrimaries primaries = AVCOL_PRI_UNSPECIFIED;
+    AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED;
+    AVColorSpace colorSpace = AVCOL_SPC_UNSPECIFIED;
+    AVColorRange colorRange = AVCOL_RANGE_UNSPECIFIED;
+    int width = 0;
+    int height = 0;
+    AVRational frameRate{0, 1};
+    int videoFrames = 0;
+    QString encoderTag;
+    // First decoded picture's centre pixel converted back to 8-bit RGB with
+    // the BT.709 limited-range matrix, and its alpha (-1 without alpha).
+    int red = -1, green = -1, blue = -1, alpha = -1;
+
+    AVCodecID audioCodec = AV_CODEC_ID_NONE;
+    int audioRate = 0;
+    // Decoded sound as mono magnitudes, one value per sample.
+    QList<float> audio;
+
+    double audioSeconds() const { return audioRate > 0 ? double(audio.size()) / audioRate : 0.0; }
+
+    // Root mean square of the sound between two times, in full scale.
+    double rms(double fromSeconds, double toSeconds) const
+    {
+        qsizetype const from = qsizetype(fromSeconds * audioRate);
+        qsizetype const to = qMin<qsizetype>(audio.size(), qsizetype(toSeconds * audioRate));
+        if (to <= from)
+            return 0.0;
+        double sum = 0.0;
+        for (qsizetype i = from; i < to; ++i)
+            sum += double(audio[i]) * audio[i];
+        return std::sqrt(sum / double(to - from));
+    }
+};
+
+inline QStringList topLevelBoxes(QString const& path)
+{
+    QStringList boxes;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return boxes;
+    QByteArray const bytes = file.readAll();
+    qint64 at = 0;
+    while (at + 8 <= bytes.size()) {
+        quint64 size = qFromBigEndian<quint32>(bytes.constData() + at);
+        boxes << QString::fromLatin1(bytes.mid(at + 4, 4));
+        if (size == 1 && at + 16 <= bytes.size())
+            size = qFromBigEndian<quint64>(bytes.constData() + at + 8);
+        if (size < 8)
+            break;
+        at += qint64(size);
+    }
+    return boxes;
+}
+
+inline int clamp8(double value)
+{
+    return int(std::lround(qBound(0.0, value, 255.0)));
+}
+
+inline void readCentre(AVFrame const* frame, Movie& movie)
+{
+    AVPixFmtDescriptor const* const desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+    if (!desc)
+        return;
+    bool const wide = desc->comp[0].depth > 8;
+    int const x = frame->width / 2;
+    int const y = frame->height / 2;
+    auto sample = [&](int plane, int px, int py) -> double {
+        uint8_t const* row = frame->data[plane] + qsizetype(py) * frame->linesize[plane];
+        return wide ? double(reinterpret_cast<uint16_t const*>(row)[px]) : double(row[px]);
+    };
+    int const cx = x >> desc->log2_chroma_w;
+    int const cy = y >> desc->log2_chroma_h;
+    int const depth = desc->comp[0].depth;
+    double const scale = double(1 << (depth - 8));
+    double const luma = (sample(0, x, y) / scale - 16.0) / 219.0;
+    double const pb = (sample(1, cx, cy) / scale - 128.0) / 224.0;
+    double const pr = (sample(2, cx, cy) / scale - 128.0) / 224.0;
+    movie.red = clamp8(255.0 * (luma + 1.5748 * pr));
+    movie.green = clamp8(255.0 * (luma - 0.1873 * pb - 0.4681 * pr));
+    movie.blue = clamp8(255.0 * (luma + 1.8556 * pb));
+    if (desc->flags & AV_PIX_FMT_FLAG_ALPHA)
+        movie.alpha = clamp8(sample(3, x, y) / double((1 << desc->comp[3].depth) - 1) * 255.0);
+}
+
+inline void appendAudio(AVFrame const* frame, Movie& movie)
+{
+    int const channels = frame->ch_layout.nb_channels;
+    auto const format = AVSampleFormat(frame->format);
+    bool const planar = av_sample_fmt_is_planar(format);
+    for (int i = 0; i < frame->nb_samples; ++i) {
+        float value = 0.0f;
+        for (int c = 0; c < channels; ++c) {
+            int const plane = planar ? c : 0;
+            int const index = planar ? i : i * channels + c;
+            switch (av_get_packed_sample_fmt(format)) {
+            case AV_SAMPLE_FMT_FLT:
+                value += reinterpret_cast<float const*>(frame->data[plane])[index];
+                break;
+            case AV_SAMPLE_FMT_S16:
+                value += reinterpret_cast<int16_t const*>(frame->data[plane])[index] / 32768.0f;
+                break;
+            case AV_SAMPLE_FMT_S32:
+                value += float(reinterpret_cast<int32_t const*>(frame->data[plane])[index]
+                               / 2147483648.0);
+                break;
+            default:
+                break;
+            }
+        }
+        movie.audio.append(value / float(qMax(1, channels)));
+    }
+}
+
+inline Movie read(QString const& path)
+{
+    Movie movie;
+    movie.topLevelBoxes = topLevelBoxes(path);
+    AVFormatContext* format = nullptr;
+    QByteArray const name = path.toUtf8();
+    if (avformat_open_input(&format, name.constData(), nullptr, nullptr) < 0) {
+        movie.error = QStringLiteral("cannot open ") + path;
+        return movie;
+    }
+    avformat_find_stream_info(format, nullptr);
+    AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(format->metadata, "", entry, AV_DICT_IGNORE_SUFFIX)))
+        movie.metadata.insert(QString::fromUtf8(entry->key), QString::fromUtf8(entry->value));
+
+    QList<AVCodecContext*> decoders(int(format->nb_streams), nullptr);
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        AVStream* const stream = format->streams[i];
+        AVCodecParameters const* const par = stream->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
+            movie.videoCodec = par->codec_id;
+            movie.profile = par->profile;
+            movie.pixelFormat = av_get_pix_fmt_name(AVPixelFormat(par->format));
+            movie.primaries = par->color_primaries;
+            movie.transfer = par->color_trc;
+            movie.colorSpace = par->color_space;
+            movie.colorRange = par->color_range;
+            movie.width = par->width;
+            movie.height = par->height;
+            movie.frameRate = stream->avg_frame_rate;
+            if (AVDictionaryEntry* tag = av_dict_get(stream->metadata, "encoder", nullptr, 0))
+                movie.encoderTag = QString::fromUtf8(tag->value);
+        } else if (par->codec_type == AVMEDIA_TYPE_AUDIO) {
+            movie.audioCodec = par->codec_id;
+            movie.audioRate = par->sample_rate;
+        } else {
+            continue;
+        }
+        AVCodec const* const codec = avcodec_find_decoder(par->codec_id);
+        AVCodecContext* context = codec ? avcodec_alloc_context3(codec) : nullptr;
+        if (context && avcodec_parameters_to_context(context, par) >= 0
+            && avcodec_open2(context, codec, nullptr) >= 0)
+            decoders[int(i)] = context;
+        else
+            avcodec_free_context(&context);
+    }
+
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    bool pictureSeen = false;
+    auto receive = [&](AVCodecContext* context) {
+        while (avcodec_receive_frame(context, frame) >= 0) {
+            if (context->codec_type == AVMEDIA_TYPE_VIDEO && !pictureSeen) {
+                pictureSeen = true;
+                readCentre(frame, movie);
+            } else if (context->codec_type == AVMEDIA_TYPE_AUDIO) {
+                appendAudio(frame, movie);
+            }
+            av_frame_unref(frame);
+        }
+    };
+    while (av_read_frame(format, packet) >= 0) {
+        AVCodecContext* const context = decoders.value(packet->stream_index);
+        if (context) {
+            if (context->codec_type == AVMEDIA_TYPE_VIDEO)
+                ++movie.videoFrames;
+            if (avcodec_send_packet(context, packet) >= 0)
+                receive(context);
+        }
+        av_packet_unref(packet);
+    }
+    for (AVCodecContext* context : decoders) {
+        if (!context)
+            continue;
+        avcodec_send_packet(context, nullptr);
+        receive(context);
+        avcodec_free_context(&context);
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avformat_close_input(&format);
+    return movie;
+}
+
+} // namespace MovieProbe
