@@ -124,6 +124,8 @@ int Private::openOutput()
         }
         break;
     }
+    // As many encoding threads as the processor has (libavcodec's default is one).
+    av_dict_set(&options, "threads", "auto", 0);
     ret = addStream(videoOutput, videoCodec);
     if (ret < 0)
         return ret;
