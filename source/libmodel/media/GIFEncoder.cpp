@@ -1,0 +1,165 @@
+#include "media/GIFEncoder.h"
+
+#include "media/GifWriter.h"
+
+#include <QDataStream>
+#include <QDebug>
+#include <QFile>
+
+namespace Model {
+
+namespace {
+
+enum State { Encoding = 1, ErrorState = 2, SetUp = 3, Stopped = 4, New = 5 };
+
+} // namespace
+
+struct GIFEncoder::Private
+{
+    QString file;
+    MsfGifHandle handle{};
+    std::function<QImage()> provider;
+    int state = New;
+    int width = 0;
+    int height = 0;
+    int centiSecondsPerFrame = 0;
+    int maxBitDepth = 16;
+    int pitchBytes = 0;
+};
+
+GIFEncoder::GIFEncoder(QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Private>())
+{
+    qRegisterMetaType<Model::GIFEncoder::Error>();
+    connect(this, &GIFEncoder::processNextFrame, this, &GIFEncoder::handleFrame,
+            Qt::QueuedConnection);
+}
+
+GIFEncoder::~GIFEncoder()
+{
+    // An encoder dropped half way still gives its memory back.
+    msf_gif_free(msf_gif_end(&d->handle));
+}
+
+void GIFEncoder::setup(std::function<QImage()> const& provider, QString const& file, int width,
+                       int height, int centiSecondsPerFrame, int maxBitDepth, int pitchBytes)
+{
+    if (d->state == Encoding) {
+        fail(SetupWhileEncoding);
+        return;
+    }
+    std::function<QImage()> swapped = provider;
+    d->provider.swap(swapped);
+    d->file = file;
+    d->width = width;
+    d->height = height;
+    d->centiSecondsPerFrame = centiSecondsPerFrame;
+    d->maxBitDepth = maxBitDepth;
+    d->pitchBytes = pitchBytes;
+    msf_gif_free(msf_gif_end(&d->handle));
+    d->handle = MsfGifHandle{};
+    d->state = SetUp;
+}
+
+int GIFEncoder::getState() const
+{
+    return d->state;
+}
+
+void GIFEncoder::start()
+{
+    if (d->state != SetUp) {
+        fail(NotSetUp);
+        return;
+    }
+    // QImage's 32-bit pixels lie in memory as B, G, R, A on the
+    // little-endian processors the program runs on.
+    msf_gif_bgra_flag = 1;
+    if (!msf_gif_begin(&d->handle, d->width, d->height)) {
+        fail(FrameFailed);
+        return;
+    }
+    d->state = Encoding;
+    emit processNextFrame();
+}
+
+void GIFEncoder::stop()
+{
+    if (d->state != Encoding)
+        return;
+    finalize();
+    d->state = Stopped;
+}
+
+void GIFEncoder::handleFrame()
+{
+    if (d->state == Stopped)
+        return;
+    if (d->state != Encoding) {
+        fail(NotEncoding);
+        return;
+    }
+    QImage image = d->provider ? d->provider() : QImage();
+    // The provider may have stopped or set up the encoder meanwhile.
+    if (d->state != Encoding)
+        return;
+    if (image.isNull()) {
+        finalize();
+        return;
+    }
+    if (image.depth() != 32)
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // A frame of another size or row length would be read out of bounds.
+    if (image.size() != QSize(d->width, d->height)
+        || (d->pitchBytes != 0 && image.bytesPerLine() != d->pitchBytes)) {
+        qWarning() << "GIF frame of size" << image.size() << "in a GIF of size" << d->width
+                   << d->height;
+        msf_gif_free(msf_gif_end(&d->handle));
+        fail(FrameFailed);
+        return;
+    }
+    if (!msf_gif_frame(&d->handle, image.bits(), d->centiSecondsPerFrame, d->maxBitDepth,
+                       d->pitchBytes)) {
+        fail(FrameFailed);
+        return;
+    }
+    emit processNextFrame();
+}
+
+void GIFEncoder::finalize()
+{
+    if (d->state != Encoding) {
+        fail(NotEncoding);
+        return;
+    }
+    MsfGifOutput const output = msf_gif_end(&d->handle);
+    if (!output.data) {
+        msf_gif_free(output);
+        fail(NoData);
+        return;
+    }
+    QFile file(d->file);
+    bool written = false;
+    if (file.open(QIODevice::WriteOnly)) {
+        QDataStream stream(&file);
+        qint64 const size = qint64(output.dataSize);
+        written = stream.writeRawData(static_cast<char const*>(output.data), int(size)) == size;
+        file.close();
+        written = written && file.error() == QFileDevice::NoError;
+    }
+    msf_gif_free(output);
+    if (!written) {
+        fail(WriteFailed);
+        return;
+    }
+    emit finished();
+}
+
+void GIFEncoder::fail(Error err)
+{
+    d->state = ErrorState;
+    emit error(err);
+}
+
+} // namespace Model

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace Model {
+
+// Animated GIF export on the GUI thread: pulls one frame per pass of the
+// event loop from the provider (so a progress dialog stays live), encodes it
+// at once, and writes the whole file when the provider returns a null image.
+// States: 5 new, 3 set up, 1 encoding, 4 stopped, 2 error. Every failure is
+// reported through error() and leaves the encoder in state 2; no text is
+// shown here.
+class GIFEncoder : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Error {
+        SetupWhileEncoding = 0,
+        NotEncoding = 1,
+        WriteFailed = 2,
+        FrameFailed = 3,
+        NoData = 4,
+        NotSetUp = 5,
+    };
+    Q_ENUM(Error)
+
+    explicit GIFEncoder(QObject* parent = nullptr);
+    ~GIFEncoder() override;
+
+    // The provider's images must be width × height, 32 bits per pixel,
+    // pitchBytes per row.
+    void setup(std::function<QImage()> const& provider, QString const& file, int width, int height,
+               int centiSecondsPerFrame, int maxBitDepth, int pitchBytes);
+    int getState() const;
+
+public slots:
+    void start();
+    // While encoding: writes what was encoded so far and enters state 4.
+    void stop();
+
+signals:
+    void error(Model::GIFEncoder::Error err);
+    void finished();
+    void processNextFrame();
+
+private slots:
+    void handleFrame();
+
+private:
+    void finalize();
+    void fail(Error err);
+
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace Model
+
+Q_DECLARE_METATYPE(Model::GIFEncoder::Error)
