@@ -42,8 +42,8 @@ std::vector<Sample> makeStroke()
     std::vector<Sample> points;
     for (int i = 0; i < PointCount; ++i) {
         const double t = double(i) / (PointCount - 1);
-        points.push_back({QPointF(60.0 + 1800.0 * t + 30.0 * std::sin(t * 97.0),
-                                  540.0 + 400.0 * std::sin(t * 13.0)),
+        // About 6 px between points: none is dropped as too close.
+        points.push_back({QPointF(60.0 + 1800.0 * t, 540.0 + 400.0 * std::sin(t * 60.0)),
                           0.3 + 0.6 * std::abs(std::sin(t * 23.0))});
     }
     return points;
