@@ -1,3 +1,9 @@
+#include "commands/ChangeLayerOpacity.h"
+#include "commands/RenameLayer.h"
+#include "models/SceneModel.h"
+#include "scene/KWScene.h"
+#include "scene/Scene.h"
+#include "scene/StrokeLayer.h"
 #include "settings/Settings.h"
 #include "xsheet/LayerRenameWidget.h"
 #include "xsheet/OpacitySlider.h"
@@ -7,6 +13,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 class TestLayerPopups : public QObject
@@ -136,6 +143,63 @@ private slots:
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.first().at(1).toDouble(), 1.0);
         QCOMPARE(changed.first().at(2).toDouble(), 0.25);
+    }
+
+    // Wired as the main window wires them: a commit becomes one undo entry.
+    void editsBecomeOneUndoEntryEach()
+    {
+        Model::KWScene bundle;
+        Model::Scene* scene = bundle.scene();
+        const QSize frame(200, 120);
+        scene->setFrameSize(frame, KW::FitMode::FitModeKeepAspect, nullptr);
+        auto ink = std::make_shared<Model::StrokeLayer>(Qt::black, frame, nullptr);
+        ink->setName("Ink");
+        scene->addLayer(ink, 0);
+        QUndoStack* stack = scene->undoStack();
+        const int start = stack->count();
+
+        QWidget window;
+        window.resize(300, 200);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        UI::LayerRenameWidget field(&window);
+        connect(&field, &UI::LayerRenameWidget::renamed, &field, [&](const QString& name) {
+            stack->push(new Commands::RenameLayer(bundle.sceneModel(), 0, name));
+        });
+        for (int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
+            field.setText(ink->name());
+            field.show();
+            field.setFocus();
+            QTRY_VERIFY(field.hasFocus());
+            field.selectAll();
+            QTest::keyClicks(&field, "Line");
+            QTest::keyClick(&field, Qt::Key(key));
+            QTRY_VERIFY(!field.isVisible());
+        }
+        QCOMPARE(stack->count(), start + 1);
+        QCOMPARE(ink->name(), QString("Line"));
+
+        UI::OpacitySlider slider(&window);
+        slider.setLayerIdx(0);
+        slider.setOpacity(scene->layerOpacity(0));
+        connect(&slider, &UI::OpacitySlider::opacitySliderMoved, scene,
+                [scene](int layer, double opacity) { scene->setLayerOpacity(layer, opacity); });
+        connect(&slider, &UI::OpacitySlider::opacityChanged, scene, [&](int layer, double from, double to) {
+            stack->push(new Commands::ChangeLayerOpacity(scene, layer, from, to));
+        });
+        QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(22, 10));
+        for (int y : {30, 50, 70}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(22, y), slider.mapToGlobal(QPointF(22, y)), Qt::NoButton,
+                             Qt::LeftButton, {});
+            QApplication::sendEvent(&slider, &move);
+            QCOMPARE(scene->layerOpacity(0), 1.0 - y / 112.0); // the preview follows the drag
+        }
+        QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(22, 70));
+        QCOMPARE(stack->count(), start + 2);
+        QCOMPARE(scene->layerOpacity(0), 1.0 - 70 / 112.0);
+        stack->undo();
+        QCOMPARE(scene->layerOpacity(0), 1.0);
     }
 
     void sliderPaintsTheLevelInTheLayerColour()
