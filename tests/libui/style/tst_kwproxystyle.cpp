@@ -164,7 +164,6 @@ void TestKWProxyStyle::shortcutAmpersandIsShown()
     QImage const ours = draw(style, option.text);
     // The mnemonic stays in the label; the shortcut's ampersand is shown.
     QCOMPARE(ours, draw(*base, QStringLiteral("&Add Layer\tShift+&&N")));
-    QVERIFY(ours != draw(*base, option.text));
     // Without a tab nothing changes.
     QCOMPARE(draw(style, QStringLiteral("&Add Layer")), draw(*base, QStringLiteral("&Add Layer")));
 }
