@@ -32,6 +32,7 @@ class AudioLayer;
 class Drawing;
 class ExportExposureSheetSettings;
 class ExportFramesSettings;
+class ExportVideoSettings;
 class FloatingSelection;
 class LayerItem;
 class SingleStroke;
@@ -392,9 +393,9 @@ public:
     createNewFloatingSelection(QPainterPath const& lasso) const;
 
     // --- Exports ---------------------------------------------------------------
-    // Both run on the GUI thread, drive the caller's progress dialog (maximum
+    // All run on the GUI thread, drive the caller's progress dialog (maximum
     // and value; never deleted), stop when it is cancelled and report every
-    // failure through ExportFailure. Neither changes the scene.
+    // failure through ExportFailure. None changes the scene.
     //
     // A numbered image sequence (PNG or OpenEXR) in settings.exportDir: one
     // composite per frame, or one image per layer and frame, with hold and
@@ -407,6 +408,9 @@ public:
     // of that name is replaced only when the new one is complete.
     void exportExposureSheet(Model::ExportExposureSheetSettings const& settings,
                              QProgressDialog& progress) const;
+    // A movie (MP4, ProRes or animated GIF) at settings.exportDir/name. An
+    // existing file of that name is replaced only when the movie is whole.
+    void exportVideo(Model::ExportVideoSettings const& settings, QProgressDialog& progress);
 
 public slots:
     // Sets the flag first, then reports the cell.

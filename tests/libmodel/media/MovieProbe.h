@@ -93,7 +93,9 @@ inline int clamp8(double value)
 inline void readCentre(AVFrame const* frame, Movie& movie)
 {
     AVPixFmtDescriptor const* const desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
-    if (!desc)
+    // Only planar YUV pictures carry the luma and chroma read below; a GIF
+    // decodes to a palette or packed RGB.
+    if (!desc || !(desc->flags & AV_PIX_FMT_FLAG_PLANAR) || (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)))
         return;
     bool const wide = desc->comp[0].depth > 8;
     int const x = frame->width / 2;

@@ -1,0 +1,303 @@
+#include "export/MovieExporter.h"
+
+#include "scene/Scene.h"
+
+#include "audio/AudioLayer.h"
+#include "export/ExportFailure.h"
+#include "export/ExportImage.h"
+#include "export/ExportPlan.h"
+#include "files/SceneReader.h"
+#include "files/SceneWriter.h"
+#include "media/FfmpegVideoEncoder.h"
+#include "media/GIFEncoder.h"
+#include "scene/VisualLayer.h"
+#include "settings/ExportVideoSettings.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QTemporaryFile>
+#include <QTimer>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace Model {
+
+namespace {
+
+QString targetPath(ExportVideoSettings const& settings)
+{
+    return QDir(settings.exportDir).filePath(settings.name);
+}
+
+// Composites one frame of the listed layers, bottom first, at canvas size,
+// and brings it to the export size.
+QImage compositeFrame(QList<VisualLayer*> const& layers, int frame, QSize const& canvasSize,
+                      QSize const& exportSize, bool transparent)
+{
+    QImage canvas = ExportImage::canvas(canvasSize, transparent);
+    QPainter painter(&canvas);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    for (VisualLayer const* layer : layers)
+        layer->draw(frame, &painter, canvas.rect());
+    painter.end();
+    if (canvasSize == exportSize)
+        return canvas;
+    return canvas.scaled(exportSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The file an export writes before it is whole: in the target's folder (so
+// that the final rename stays on one file system), ending in the target's
+// name (so that the container is still chosen by its extension).
+std::unique_ptr<QTemporaryFile> temporaryFileFor(ExportVideoSettings const& settings)
+{
+    auto file = std::make_unique<QTemporaryFile>(
+        QDir(settings.exportDir).filePath(QStringLiteral(".export-XXXXXX-") + settings.name));
+    if (!file->open())
+        return nullptr;
+    file->close();
+    return file;
+}
+
+// Puts the finished temporary file in the target's place in one step.
+bool replaceTarget(QTemporaryFile& file, QString const& target)
+{
+    QByteArray const from = QFile::encodeName(file.fileName());
+    QByteArray const to = QFile::encodeName(target);
+    if (std::rename(from.constData(), to.constData()) != 0)
+        return false;
+    file.setAutoRemove(false);
+    return true;
+}
+
+QString failureText(QString const& path)
+{
+    return QCoreApplication::translate("Model::Scene", "The movie \"%1\" could not be written.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+} // namespace
+
+MovieExporter::MovieExporter(Scene& scene, QProgressDialog& progress)
+    : m_scene(scene)
+    , m_progress(progress)
+{
+}
+
+void MovieExporter::exportVideo(ExportVideoSettings const& settings)
+{
+    if (m_scene.numVisualLayers() == 0)
+        return;
+    ExportVideoSettings copy = settings;
+    ExportPlan const plan(m_scene, copy.layers, copy.frames);
+    QList<VisualLayer*> const exported = plan.layers();
+    int const first = plan.firstFrame();
+    int const last = plan.lastFrame();
+    QList<std::shared_ptr<Layer>> const all = m_scene.layers();
+
+    int const audioIndex = m_scene.audioLayerIdx();
+    auto const* const audio = audioIndex >= 0 && audioIndex < all.size()
+        ? qobject_cast<AudioLayer const*>(all.at(audioIndex).get())
+        : nullptr;
+    if (!audio || !audio->isAudioAvailableInRange(first, last))
+        copy.includeAudio = false;
+
+    double const scale = copy.scalePercent / 100.0;
+    QSize const size = m_scene.frameSize();
+    QSize const exportSize(int(std::round(size.width() * scale)),
+                           int(std::round(size.height() * scale)));
+    QString const path = targetPath(copy);
+    if (exportSize.width() < 1 || exportSize.height() < 1 || last < first) {
+        ExportFailure::report(&m_progress, failureText(path));
+        return;
+    }
+
+    bool ok = false;
+    if (copy.videoFormat == ExportVideoSettings::GIF) {
+        m_progress.setMaximum(last - first + 1);
+        ok = exportVideoGIF(copy, exportSize, size, exported, first, last);
+    } else {
+        bool const transparent = copy.videoFormat == ExportVideoSettings::ProRes && copy.includeAlpha;
+        ok = exportVideoFfmpeg(copy, exportSize, size, exported, first, last, transparent);
+    }
+
+    if (m_progress.wasCanceled()) {
+        cleanupExportVideo(copy);
+    } else if (!ok) {
+        cleanupExportVideo(copy);
+        ExportFailure::report(&m_progress, failureText(path));
+    } else {
+        m_progress.close();
+    }
+}
+
+bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize const& exportSize,
+                                   QSize const& frameSize, QList<VisualLayer*> const& layers,
+                                   int firstFrame, int lastFrame)
+{
+    std::unique_ptr<QTemporaryFile> file = temporaryFileFor(settings);
+    if (!file)
+        return false;
+    int const delay = int(std::round(100.0f / float(m_scene.frameRate())));
+
+    int current = firstFrame;
+    std::function<QImage()> const provider = [&] {
+        if (current > lastFrame || m_progress.wasCanceled())
+            return QImage();
+        m_progress.setValue(current - firstFrame);
+        QImage image = compositeFrame(layers, current, frameSize, exportSize, false);
+        ++current;
+        return image;
+    };
+
+    GIFEncoder encoder;
+    encoder.setup(provider, file->fileName(), exportSize.width(), exportSize.height(), delay, 16,
+                  exportSize.width() * 4);
+    bool failed = false;
+    QEventLoop loop;
+    QObject::connect(&encoder, &GIFEncoder::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&encoder, &GIFEncoder::error, &loop, [&] {
+        failed = true;
+        loop.quit();
+    });
+    QTimer::singleShot(0, &encoder, &GIFEncoder::start);
+    loop.exec();
+
+    if (failed || m_progress.wasCanceled())
+        return false;
+    return replaceTarget(*file, targetPath(settings));
+}
+
+bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
+                                      QSize const& exportSize, QSize const& frameSize,
+                                      QList<VisualLayer*> const& layers, int firstFrame,
+                                      int lastFrame, bool transparent)
+{
+    QString const label = m_progress.labelText();
+    bool const enlarging =
+        exportSize.width() > frameSize.width() || exportSize.height() > frameSize.height();
+
+    // The frames are drawn on the encoder's thread, from a copy of the scene
+    // that nothing else can reach.
+    QByteArray document;
+    {
+        QBuffer buffer(&document);
+        buffer.open(QIODevice::WriteOnly);
+        if (SceneWriter(&m_scene, nullptr).writeFile(&buffer) != 0)
+            return false;
+    }
+    Scene snapshot;
+    {
+        QBuffer buffer(&document);
+        buffer.open(QIODevice::ReadOnly);
+        if (SceneReader(&snapshot, nullptr).read(&buffer) != 0)
+            return false;
+    }
+    QList<std::shared_ptr<Layer>> const originals = m_scene.layers();
+    QList<std::shared_ptr<Layer>> const copies = snapshot.layers();
+    if (originals.size() != copies.size())
+        return false;
+    QList<VisualLayer*> drawn;
+    for (VisualLayer* layer : layers) {
+        VisualLayer* copy = nullptr;
+        for (qsizetype i = 0; i < originals.size() && !copy; ++i)
+            if (originals.at(i).get() == layer)
+                copy = qobject_cast<VisualLayer*>(copies.at(i).get());
+        if (!copy)
+            return false;
+        drawn << copy;
+    }
+    QSize canvasSize = frameSize;
+    if (enlarging) {
+        // Enlarging exports repaint the drawings at the export size rather
+        // than magnifying small frames.
+        m_progress.setLabelText(QStringLiteral("%1\n%2").arg(
+            label, QCoreApplication::translate("Model::Scene", "Step 1/2 - Scaling scene...")));
+        m_progress.setMaximum(0);
+        for (VisualLayer* layer : std::as_const(drawn))
+            layer->changeFrameSize(exportSize, KW::FitMode::FitModeKeepAspect, nullptr);
+        canvasSize = exportSize;
+        m_progress.setLabelText(QStringLiteral("%1\n%2").arg(
+            label, QCoreApplication::translate("Model::Scene", "Step 2/2 - Encoding frames...")));
+    }
+
+    std::unique_ptr<QTemporaryFile> file = temporaryFileFor(settings);
+    if (!file)
+        return false;
+    ExportVideoSettings encoderSettings = settings;
+    encoderSettings.name = QFileInfo(file->fileName()).fileName();
+
+    // The cancel button is read on the GUI thread only; the encoder's thread
+    // sees its mirror.
+    auto cancelled = std::make_shared<std::atomic<bool>>(m_progress.wasCanceled());
+    int current = firstFrame;
+    std::function<QImage()> const provider = [&current, lastFrame, cancelled, drawn, canvasSize,
+                                              exportSize, transparent] {
+        if (current > lastFrame || *cancelled)
+            return QImage();
+        QImage image = compositeFrame(drawn, current, canvasSize, exportSize, transparent);
+        ++current;
+        return image;
+    };
+
+    FfmpegVideoEncoder encoder(encoderSettings, exportSize, m_scene.frameRate());
+    encoder.setNextImageFunctor(provider);
+    QBuffer sound;
+    if (settings.includeAudio) {
+        int const audioIndex = m_scene.audioLayerIdx();
+        if (auto const* audio =
+                qobject_cast<AudioLayer const*>(m_scene.layer(audioIndex).get())) {
+            sound.setData(audio->originalAudioData());
+            sound.open(QIODevice::ReadOnly);
+            encoder.setAudioInput(&sound, audio->offsetFrames() - (firstFrame - 1),
+                                  lastFrame - firstFrame + 1);
+        }
+    }
+
+    QEventLoop loop;
+    QObject::connect(&encoder, &FfmpegVideoEncoder::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&encoder, &FfmpegVideoEncoder::progress, &m_progress,
+                     &QProgressDialog::setValue);
+    QObject::connect(&m_progress, &QProgressDialog::canceled, &encoder, [&encoder, cancelled] {
+        *cancelled = true;
+        encoder.cancel();
+    });
+    QTimer::singleShot(100, &encoder, [&] {
+        m_progress.setMaximum(lastFrame - firstFrame + 1);
+        m_progress.setValue(m_progress.minimum());
+        if (m_progress.wasCanceled()) {
+            *cancelled = true;
+            encoder.cancel();
+        }
+        encoder.start();
+    });
+    loop.exec();
+    m_progress.setLabelText(label);
+
+    if (!encoder.succeeded() || m_progress.wasCanceled())
+        return false;
+    return replaceTarget(*file, targetPath(settings));
+}
+
+void MovieExporter::cleanupExportVideo(ExportVideoSettings const& settings)
+{
+    // An export writes only its own temporary files, never the target, until
+    // it has succeeded; what a broken export may have left of them goes.
+    QDir const folder(settings.exportDir);
+    QStringList const leftovers = folder.entryList(
+        QStringList{QStringLiteral(".export-") + QString(6, QLatin1Char('?')) + QLatin1Char('-')
+                    + settings.name},
+        QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (QString const& name : leftovers)
+        QFile::remove(folder.filePath(name));
+}
+
+} // namespace Model

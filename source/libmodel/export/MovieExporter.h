@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QSize>
+
+class QProgressDialog;
+
+namespace Model {
+
+class ExportVideoSettings;
+class Scene;
+class VisualLayer;
+
+// The scene's movie export: GIF through the GIF encoder on the GUI thread,
+// MP4 and ProRes through the threaded movie encoder. Built on the stack for
+// one export.
+//
+// The movie encoder asks for frames on a thread of its own, so it draws from
+// a private copy of the scene (made through the scene file), never from the
+// live one; an enlarging export rescales that copy and never the scene. Every
+// export writes a temporary file beside the target and puts it in the
+// target's place only when the movie is whole, so a cancel or a failure
+// leaves an earlier file of that name as it was. Failures reach the user
+// through ExportFailure, naming the file.
+class MovieExporter
+{
+public:
+    MovieExporter(Scene& scene, QProgressDialog& progress);
+
+    void exportVideo(ExportVideoSettings const& settings);
+    // The two routes return whether the movie was written whole.
+    bool exportVideoGIF(ExportVideoSettings const& settings, QSize const& exportSize,
+                        QSize const& frameSize, QList<VisualLayer*> const& layers, int firstFrame,
+                        int lastFrame);
+    bool exportVideoFfmpeg(ExportVideoSettings const& settings, QSize const& exportSize,
+                           QSize const& frameSize, QList<VisualLayer*> const& layers,
+                           int firstFrame, int lastFrame, bool transparent);
+    // Removes what an export that did not finish may have left in the folder.
+    static void cleanupExportVideo(ExportVideoSettings const& settings);
+
+private:
+    Scene& m_scene;
+    QProgressDialog& m_progress;
+};
+
+} // namespace Model

@@ -1,0 +1,251 @@
+// The scene's movie export: sizes, frames and sound of the written movies,
+// the scene left untouched, and cancels and failures that keep an earlier
+// file of the target's name.
+#include "TestSupport.h"
+
+#include "../files/SceneFileFixtures.h"
+#include "../media/MovieProbe.h"
+#include "export/ExportFailure.h"
+#include "prompts/Prompter.h"
+#include "settings/ExportVideoSettings.h"
+#include "tools/PenTool.h"
+
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using Model::ExportVideoSettings;
+using Model::Prompter;
+
+namespace {
+
+constexpr double frameRate = 12.5;
+
+// Two frames of silence, then a tone: where the tone starts in the movie
+// shows where the sound was placed.
+QByteArray lateTone(double seconds)
+{
+    int const rate = 44100;
+    int const silent = int(2 / frameRate * rate);
+    return SoundFixtures::wav16(rate, 1, int(seconds * rate), [silent](int frame, int) {
+        return frame < silent ? qint16(0) : SoundFixtures::sine(frame, rate, 440.0, 0.5);
+    });
+}
+
+// The rich scene of the file tests (three visual layers with holds and
+// distant clones, a sound layer, notes), lengthened by holds to 16 frames,
+// with its range 5 to 16 and the sound two frames late.
+struct ExportScene
+{
+    ExportScene()
+        : pen(new Model::PenTool(Model::Tool::Pencil, &owner))
+        , rich(pen)
+    {
+        Model::Scene& scene = rich.scene;
+        scene.setFrameRate(frameRate);
+        while (rich.ink->frames().size() < 16)
+            rich.ink->frames() << SceneFiles::hold(rich.ink->frames().last());
+        scene.updateMaxFrameNumber();
+        rich.sound->setOriginalAudioData(lateTone(3.0));
+        rich.sound->setOffsetFrames(2.0);
+        scene.setFrameRange(5, 16, 5, 0);
+    }
+
+    QObject owner;
+    Model::PenTool* pen;
+    SceneFiles::RichScene rich;
+};
+
+struct Prompts
+{
+    Prompts()
+    {
+        Prompter::setHandler([this](Prompter::Request const& request) {
+            requests << request;
+            Prompter::Reply reply;
+            reply.button = QMessageBox::Ok;
+            return reply;
+        });
+    }
+    ~Prompts() { Prompter::setHandler({}); }
+
+    QList<Prompter::Request> requests;
+};
+
+ExportVideoSettings settingsFor(ExportVideoSettings::VideoFormat format, QString const& dir,
+                                QString const& name, int percent)
+{
+    ExportVideoSettings settings;
+    settings.videoFormat = format;
+    settings.exportDir = dir;
+    settings.name = name;
+    settings.scalePercent = percent;
+    settings.frames = ExportVideoSettings::RangeOnly;
+    settings.layers = ExportVideoSettings::AllLayers;
+    settings.includeAudio = true;
+    settings.includeAlpha = false;
+    return settings;
+}
+
+QByteArray fileBytes(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList folderContents(QString const& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TestSceneExportVideo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exports_data();
+    void exports();
+    void cancelKeepsAnEarlierFile_data();
+    void cancelKeepsAnEarlierFile();
+    void failureKeepsAnEarlierFileAndSaysSo_data();
+    void failureKeepsAnEarlierFileAndSaysSo();
+};
+
+void TestSceneExportVideo::exports_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("mp4 at 50 %") << int(ExportVideoSettings::MP4) << 50 << QSize(80, 60);
+    QTest::newRow("mp4 at 200 %") << int(ExportVideoSettings::MP4) << 200 << QSize(320, 240);
+    QTest::newRow("gif at 50 %") << int(ExportVideoSettings::GIF) << 50 << QSize(80, 60);
+    QTest::newRow("gif at 200 %") << int(ExportVideoSettings::GIF) << 200 << QSize(320, 240);
+    // 160 × 0.33 = 52.8 and 120 × 0.33 = 39.6.
+    QTest::newRow("gif at 33 %") << int(ExportVideoSettings::GIF) << 33 << QSize(53, 40);
+}
+
+void TestSceneExportVideo::exports()
+{
+    QFETCH(int, format);
+    QFETCH(int, percent);
+    QFETCH(QSize, size);
+
+    ExportScene fixture;
+    Model::Scene& scene = fixture.rich.scene;
+    QByteArray const before = SceneFiles::write(&scene);
+    QTemporaryDir dir;
+    bool const gif = format == ExportVideoSettings::GIF;
+    QString const name = gif ? QStringLiteral("clip.gif") : QStringLiteral("clip.mp4");
+    Prompts prompts;
+    QProgressDialog progress;
+
+    scene.exportVideo(settingsFor(ExportVideoSettings::VideoFormat(format), dir.path(), name,
+                                  percent),
+                      progress);
+
+    QVERIFY(prompts.requests.isEmpty());
+    QCOMPARE(folderContents(dir.path()), QStringList{name});
+    // Nothing of the scene changed, not even for a while: its file is the same.
+    QCOMPARE(SceneFiles::write(&scene), before);
+    QCOMPARE(scene.frameSize(), QSize(160, 120));
+
+    QString const path = QDir(dir.path()).filePath(name);
+    MovieProbe::Movie const movie = MovieProbe::read(path);
+    QVERIFY2(movie.error.isEmpty(), qPrintable(movie.error));
+    QCOMPARE(movie.videoFrames, 12); // frames 5 to 16
+    if (gif) {
+        QCOMPARE(QSize(movie.width, movie.height), size);
+        return;
+    }
+    // H.264 pads odd sizes; these are even.
+    QCOMPARE(QSize(movie.width, movie.height), size);
+    // The sound starts two frames late in the scene, the movie four frames
+    // late: the movie's sound begins two frames into the sound, on the tone.
+    QCOMPARE(movie.audioCodec, AV_CODEC_ID_AAC);
+    QVERIFY2(qAbs(movie.audioSeconds() - 12 / frameRate) < 0.06,
+             qPrintable(QString::number(movie.audioSeconds())));
+    QVERIFY2(movie.rms(0.02, 0.1) > 0.2, qPrintable(QString::number(movie.rms(0.02, 0.1))));
+}
+
+void TestSceneExportVideo::cancelKeepsAnEarlierFile_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("gif") << int(ExportVideoSettings::GIF);
+    QTest::newRow("mp4") << int(ExportVideoSettings::MP4);
+}
+
+void TestSceneExportVideo::cancelKeepsAnEarlierFile()
+{
+    QFETCH(int, format);
+    ExportScene fixture;
+    Model::Scene& scene = fixture.rich.scene;
+    // Long enough that the cancel comes while frames are still made.
+    while (fixture.rich.ink->frames().size() < 3000)
+        fixture.rich.ink->frames() << SceneFiles::hold(fixture.rich.ink->frames().last());
+    scene.updateMaxFrameNumber();
+    scene.setFrameRange(1, 3000, 1, 0);
+
+    QTemporaryDir dir;
+    QString const name = format == ExportVideoSettings::GIF ? QStringLiteral("clip.gif")
+                                                            : QStringLiteral("clip.mp4");
+    QString const path = QDir(dir.path()).filePath(name);
+    QByteArray const earlier("the movie of yesterday");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(earlier);
+    }
+    Prompts prompts;
+    QProgressDialog progress;
+    QTimer::singleShot(300, &progress, &QProgressDialog::cancel);
+    scene.exportVideo(settingsFor(ExportVideoSettings::VideoFormat(format), dir.path(), name, 100),
+                      progress);
+
+    QVERIFY(progress.wasCanceled());
+    QVERIFY(prompts.requests.isEmpty());
+    QCOMPARE(fileBytes(path), earlier);
+    QCOMPARE(folderContents(dir.path()), QStringList{name});
+}
+
+void TestSceneExportVideo::failureKeepsAnEarlierFileAndSaysSo_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("percent");
+    // A container FFmpeg does not know.
+    QTest::newRow("unknown container") << "clip.xyz" << 100;
+    // An empty list of scales gives nothing to encode.
+    QTest::newRow("size below one pixel") << "clip.mp4" << 0;
+}
+
+void TestSceneExportVideo::failureKeepsAnEarlierFileAndSaysSo()
+{
+    QFETCH(QString, name);
+    QFETCH(int, percent);
+    ExportScene fixture;
+    QTemporaryDir dir;
+    QString const path = QDir(dir.path()).filePath(name);
+    QByteArray const earlier("the movie of yesterday");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(earlier);
+    }
+    Prompts prompts;
+    QProgressDialog progress;
+    fixture.rich.scene.exportVideo(
+        settingsFor(ExportVideoSettings::MP4, dir.path(), name, percent), progress);
+
+    QCOMPARE(prompts.requests.size(), 1);
+    QCOMPARE(prompts.requests[0].kind, Prompter::Kind::Critical);
+    QCOMPARE(prompts.requests[0].title, QStringLiteral("Export failed"));
+    QVERIFY2(prompts.requests[0].text.contains(QDir::toNativeSeparators(path)),
+             qPrintable(prompts.requests[0].text));
+    QCOMPARE(fileBytes(path), earlier);
+    QCOMPARE(folderContents(dir.path()), QStringList{name});
+}
+
+QUILLMERE_TEST_MAIN(TestSceneExportVideo)
+
+#include "tst_sceneexportvideo.moc"
