@@ -1,23 +1,15 @@
 #include "canvas/ControlsBarToolButton.h"
 
+#include "common/PenAsMouse.h"
+
 #include "tools/Cursor.h"
 
-#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointingDevice>
 #include <QStyle>
 #include <QTabletEvent>
 
 namespace UI {
-
-namespace {
-
-// A mouse press this soon after a handled press or release is the system's
-// copy of a tablet event.
-quint64 const CopyWindowMs = 10;
-
-} // namespace
 
 ControlsBarToolButton::ControlsBarToolButton(QWidget* parent)
     : QToolButton(parent)
@@ -28,7 +20,7 @@ ControlsBarToolButton::ControlsBarToolButton(QWidget* parent)
 
 void ControlsBarToolButton::press(QMouseEvent* event)
 {
-    if (event->timestamp() < m_lastHandledTime + CopyWindowMs) {
+    if (PenAsMouse::isEcho(event->timestamp(), m_lastHandledTime)) {
         event->accept();
         return;
     }
@@ -62,38 +54,10 @@ void ControlsBarToolButton::mouseReleaseEvent(QMouseEvent* event)
 
 void ControlsBarToolButton::tabletEvent(QTabletEvent* event)
 {
-    QEvent::Type type = QEvent::None;
-    switch (event->type()) {
-    case QEvent::TabletMove:
-        type = QEvent::MouseMove;
-        break;
-    case QEvent::TabletPress:
-        type = QEvent::MouseButtonPress;
-        break;
-    case QEvent::TabletRelease:
-        type = QEvent::MouseButtonRelease;
-        break;
-    default:
-        event->ignore();
-        return;
-    }
-    QMouseEvent mouse(type, event->position(), event->position(), QCursor::pos(), event->button(),
-                      event->buttons(), event->modifiers(), Qt::MouseEventSynthesizedByApplication,
-                      QPointingDevice::primaryPointingDevice());
-    mouse.setTimestamp(event->timestamp());
-    mouse.setAccepted(true);
-    switch (type) {
-    case QEvent::MouseMove:
-        mouseMoveEvent(&mouse);
-        break;
-    case QEvent::MouseButtonPress:
-        mousePressEvent(&mouse);
-        break;
-    default:
-        mouseReleaseEvent(&mouse);
-        break;
-    }
-    event->setAccepted(mouse.isAccepted());
+    PenAsMouse::deliver(
+        event, [this](QMouseEvent* e) { mousePressEvent(e); },
+        [this](QMouseEvent* e) { mouseMoveEvent(e); },
+        [this](QMouseEvent* e) { mouseReleaseEvent(e); });
 }
 
 void ControlsBarToolButton::paintEvent(QPaintEvent* /*event*/)
