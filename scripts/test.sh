@@ -6,7 +6,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${QUILLMERE_BUILD_DIR:-$ROOT/build}"
-JOBS="$(nproc)"
+JOBS="${QUILLMERE_JOBS:-$(nproc)}"
 
 bash "$ROOT/scripts/install-deps.sh"
 
