@@ -1,9 +1,10 @@
 #include "application/Application.h"
 #include "logging/Logging.h"
+#include "mainwindow/MainWindow.h"
 #include "startup/Init.h"
 #include "startup/UIInit.h"
 
-#include <QWidget>
+#include <QTimer>
 
 #include <exception>
 #include <iostream>
@@ -20,9 +21,19 @@ int main(int argc, char** argv)
         Model::init();
         UI::init();
 
-        QWidget window;
-        window.setWindowTitle(QStringLiteral("Quillmere"));
-        window.resize(1280, 800);
+        MainWindow window;
+        QObject::connect(&app, &Application::requestFileOpen, &window, &MainWindow::openFile);
+        const QStringList arguments = QCoreApplication::arguments();
+        if (arguments.size() < 2) {
+            QTimer::singleShot(0, &window, &MainWindow::newSceneIfNoneOpen);
+        } else {
+            // Only the first argument names a scene; the rest are ignored.
+            const QString path = arguments.at(1);
+            QTimer::singleShot(0, &window, [&window, path] {
+                if (!window.openFile(path))
+                    window.newSceneIfNoneOpen();
+            });
+        }
         window.show();
         const int code = app.exec();
         Model::shutdown();

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QClipboard>
+#include <QMainWindow>
+#include <QPointingDevice>
+
+#include <memory>
+
+class QResizeEvent;
+class QUndoGroup;
+class PlaybackController;
+
+namespace Model {
+class KWScene;
+class Scene;
+} // namespace Model
+
+namespace UI {
+class Palette;
+class ToolBar;
+} // namespace UI
+
+// The one top-level window. Callers see one class; its implementation is
+// split by concern, one source file each (see the sections below), and all
+// of them share the private record in MainWindowPrivate.h.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum NewSceneBehaviour { NewSceneWithoutAsking = 0, NewSceneAskSettings = 1 };
+    Q_ENUM(NewSceneBehaviour)
+
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    struct Private;
+    struct Form;
+
+    // --- Construction, layout and display updaters (MainWindow.cpp, MainWindowLayout.cpp)
+public slots:
+    void actualizeTitlebar(double zoom);
+    void updateFramerateActions(double fps);
+    void updateAudioActions();
+    void updateFitPaperToViewAction(double zoom);
+    void onClipboardChanged(QClipboard::Mode mode);
+
+signals:
+    void resized(QResizeEvent* event);
+
+    // --- Scene switching; active frame, layer and range (MainWindowScene.cpp)
+public:
+    Model::Scene* quillmereScene() const;
+    Model::KWScene* KWScene() const;
+public slots:
+    void setKWScene(Model::KWScene* kwscene);
+
+    // --- Scene file routes and autosave (MainWindowFiles.cpp, MainWindowAutosave.cpp)
+public slots:
+    void newScene(MainWindow::NewSceneBehaviour behaviour);
+    void newSceneIfNoneOpen();
+    bool maybeSave();
+    bool openFile(const QString& filename);
+
+    // --- Tool switching, scrubbing, lasso and floating-selection routes (MainWindowTools.cpp)
+
+    // --- Actions and menus (MainWindowActions.cpp, MainWindowMenus.cpp)
+
+    // --- Edit and draw handlers (MainWindowEdit.cpp)
+
+    // --- Navigation, view, layer and window handlers (MainWindowNavigation.cpp, MainWindowViewHandlers.cpp)
+
+    // --- Key handling and held-key tools (MainWindowKeys.cpp)
+
+    // --- Window state, first show and close (MainWindowState.cpp)
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Construction steps, in the order the constructor runs them.
+    void buildForm();
+    void restoreSettings();
+
+    std::unique_ptr<Form> ui;
+    std::unique_ptr<Private> d;
+    QUndoGroup* m_undoGroup = nullptr;
+    UI::ToolBar* m_toolBar = nullptr;
+    UI::Palette* m_palette = nullptr;
+    PlaybackController* m_playbackController = nullptr;
+};
