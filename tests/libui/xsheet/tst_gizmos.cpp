@@ -4,6 +4,9 @@
 // pixel ratios 1 and 2, and the shadow effects' geometry.
 #include "TestSupport.h"
 
+#include "MouseEvents.h"
+#include "SheetFixture.h"
+
 #include "common/Animations.h"
 #include "settings/KW.h"
 #include "startup/Init.h"
@@ -15,6 +18,7 @@
 
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 using UI::Gizmo;
@@ -67,6 +71,7 @@ private slots:
     void losingTheFocusFolds();
     void disabledGizmoDoesNotGrowOnHover();
     void colorPresetsAndTheCustomRow();
+    void presetOnTheSheetRecoloursTheLayerInOneStep();
     void colorWheelAtBothRatios();
     void shadowGeometry();
 };
@@ -237,6 +242,33 @@ void TestGizmos::colorPresetsAndTheCustomRow()
     QCOMPARE(changed.last().at(0).toInt(), 3);
     QCOMPARE(changed.last().at(1).value<QColor>(), QColor(125, 180, 52));
     QCOMPARE(gizmo->color(), QColor(125, 180, 52));
+}
+
+void TestGizmos::presetOnTheSheetRecoloursTheLayerInOneStep()
+{
+    SheetFixture::Sheet s;
+    s.show();
+    QUndoStack* const stack = s.scene->undoStack();
+    UI::ColorGizmo* gizmo = nullptr;
+    for (UI::ColorGizmo* g : s.sheet.findChildren<UI::ColorGizmo*>())
+        if (g->isVisible() && g->layerIdx() == 0)
+            gizmo = g;
+    QVERIFY(gizmo);
+    QColor const before = s.scene->layerColor(0);
+    QColor const blue = UI::ColorGizmo::presetColor(2);
+    QVERIFY(before != blue);
+
+    MouseEvents::click(gizmo, QPoint(gizmo->width() / 2, 7));
+    QCOMPARE(gizmo->state(), 1);
+    QCOMPARE(gizmo->height(), 107);
+    MouseEvents::click(gizmo, QPoint(12, gizmo->height() - 8 - 18 * 2));
+    QCOMPARE(stack->count(), 1);
+    QCOMPARE(s.scene->layerColor(0), blue);
+    QCOMPARE(gizmo->color(), blue);
+    QVERIFY(gizmo->state() != 1);
+    stack->undo();
+    QCOMPARE(s.scene->layerColor(0), before);
+    QCOMPARE(gizmo->color(), before);
 }
 
 void TestGizmos::colorWheelAtBothRatios()
