@@ -10,7 +10,7 @@ bash "$ROOT/scripts/install-deps.sh"
 export CCACHE_BASEDIR="$ROOT"
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
-cmake --build "$BUILD" -j "$(nproc)" --target quillmere
+cmake --build "$BUILD" -j "${QUILLMERE_JOBS:-$(nproc)}" --target quillmere
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1920x1080x24 +extension GLX" "$BUILD/source/app/quillmere" "$@"

@@ -1,9 +1,17 @@
+// The window's construction: the steps run in a fixed order, because later
+// steps connect to widgets and actions that earlier ones made.
 #include "MainWindow.h"
 #include "MainWindowPrivate.h"
 
+#include "actions/ActionManager.h"
+#include "canvas/ControlsBarToolButton.h"
 #include "canvas/DrawingArea.h"
 #include "canvas/Paper.h"
+#include "canvas/ReferenceDisplay.h"
+#include "dialogs/CustomizeBacklightDialog.h"
 #include "dialogs/Preferences.h"
+#include "panels/Palette.h"
+#include "panels/SpeedDial.h"
 #include "panels/ToolBar.h"
 #include "playback/PlaybackController.h"
 #include "rendering/OffscreenRenderer.h"
@@ -11,15 +19,38 @@
 #include "settings/Settings.h"
 #include "style/KWProxyStyle.h"
 #include "timeline/Timeline.h"
+#include "tools/Cursor.h"
+#include "tools/ToolManager.h"
+#include "xsheet/DetachedXSheet.h"
+#include "xsheet/LayerRenameWidget.h"
+#include "xsheet/OpacitySlider.h"
 #include "xsheet/XSheet.h"
 #include "xsheet/XSheetPane.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <QSplitter>
+#include <QTimer>
 #include <QUndoGroup>
 #include <QVBoxLayout>
+
+namespace {
+
+QAction* action(KW::Action id)
+{
+    return Model::ActionManager::instance()->action(id);
+}
+
+// The speed dials tell how they are best used: by holding their key.
+QString speedDialInfo(const QString& text, KW::Action id)
+{
+    return text.arg(action(id)->shortcut().toString(QKeySequence::NativeText));
+}
+
+} // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -27,11 +58,15 @@ MainWindow::MainWindow(QWidget* parent)
     , d(std::make_unique<Private>())
 {
     m_playbackController = new PlaybackController(this);
+    Model::Settings* settings = Model::Settings::instance();
+    Model::ToolManager* tools = Model::ToolManager::instance();
 
     QApplication::setStyle(new UI::KWProxyStyle(nullptr));
-    Model::OffscreenRenderer::instance()->initialize(Model::Settings::instance()->defaultFrameSize());
+    setupWindowIcon();
+    Model::OffscreenRenderer::instance()->initialize(settings->defaultFrameSize());
 
     buildForm();
+    installEventFilter(this);
 
     d->xsheet = new UI::XSheet(this);
     d->xsheetPane = new UI::XSheetPane(this);
@@ -40,9 +75,104 @@ MainWindow::MainWindow(QWidget* parent)
     d->preferences = new UI::Preferences(this);
     d->preferences->hide();
 
+    // The exposure sheet follows the settings it shows.
+    connect(settings, &Model::Settings::showBeyondButtonsChanged, d->xsheet,
+            &UI::XSheet::showBeyondButtons);
+    connect(settings, &Model::Settings::slideModeChanged, d->xsheet, &UI::XSheet::setSlideMode);
+    d->xsheet->showBeyondButtons(settings->showBeyondButtons());
+    d->xsheet->setSlideMode(settings->slideMode());
+
+    // Tool bar over the canvas.
     m_toolBar = new UI::ToolBar(ui->centralwidget);
+    connect(this, &MainWindow::resized, ui->frame, &UI::DrawingArea::triggerLeftAndRightCenterMoved);
+    connect(settings, &Model::Settings::toolBarPositionChanged, this,
+            &MainWindow::updateToolBarLocation);
+    connect(settings, &Model::Settings::toolBarVisibleChanged, m_toolBar, &QWidget::setVisible);
+    connect(m_toolBar, &UI::ToolBar::toggled, settings, &Model::Settings::setToolBarVisible);
+
+    // Actions (their handlers are wired by the action set-up), then the
+    // widgets that show them.
+    setupShortcuts();
+    setupControlsBar();
+    setupToolSettings();
+
+    // Cursor and tools.
+    connect(tools, &Model::ToolManager::cursorChanged, ui->frame, &QWidget::setCursor);
+    connect(this, &MainWindow::resized, ui->frame, &UI::DrawingArea::triggerTopLeftMoved);
+    connect(d->playbackButton, &QAbstractButton::clicked, m_playbackController,
+            &PlaybackController::togglePlayback);
+    connect(settings, &Model::Settings::drawCursorTypeChanged, tools,
+            &Model::ToolManager::updateCursor);
+    connect(settings, &Model::Settings::drawCursorOpacityChanged, tools,
+            &Model::ToolManager::updateCursor);
+
+    action(KW::Action::Pencil)->trigger();
+
+    setupPopupTimers();
+    setupDropdownTimer();
+    setupZPRTimer();
+    setupZoomTimer();
+    updateAudioActions();
+    updateFramerateActions(m_playbackController->frameRate());
+
+    m_palette = new UI::Palette(ui->centralwidget);
+    m_palette->hide();
+    m_palette->resize(400, 400);
+
+    d->primarySpeedDial = new UI::SpeedDial(ui->centralwidget);
+    d->primarySpeedDial->setInfoBoxHtml(speedDialInfo(
+        tr("<p>Best use of <b>Speed Dial</b>:</p><p>Hold down the <b>%1</b> key</p>"),
+        KW::Action::PrimarySpeedDial));
+    d->primarySpeedDial->hide();
+    d->secondarySpeedDial = new UI::SpeedDial(ui->centralwidget);
+    d->secondarySpeedDial->setInfoBoxHtml(
+        speedDialInfo(tr("<p>Best use of <b>Speed Dial</b>:</p><p>Hold down <b>%1</b></p>"),
+                      KW::Action::SecondarySpeedDial));
+    d->secondarySpeedDial->hide();
+
+    d->backlightDialog = new UI::CustomizeBacklightDialog(settings->backlightSettings(), this);
+
+    QPalette xsheetPalette = d->xsheet->palette();
+    xsheetPalette.setColor(QPalette::All, QPalette::Window, QColor(100, 96, 92));
+    xsheetPalette.setColor(QPalette::All, QPalette::Highlight, Qt::black);
+    d->xsheet->setPalette(xsheetPalette);
+
+    d->opacitySlider = new UI::OpacitySlider(ui->centralwidget);
+    d->opacitySlider->hide();
+
+    d->layerRenameWidget = new UI::LayerRenameWidget(ui->centralwidget);
+    d->layerRenameWidget->hide();
+
+    d->detachedXSheet = new UI::DetachedXSheet(this);
+    connect(d->detachedXSheet, &UI::DetachedXSheet::keyPressed, this, &MainWindow::keyPressEvent);
+    connect(d->detachedXSheet, &UI::DetachedXSheet::keyReleased, this,
+            &MainWindow::keyReleaseEvent);
+    d->referenceDisplay = new UI::ReferenceDisplay(this);
+    connect(d->referenceDisplay, &UI::ReferenceDisplay::keyPressed, this,
+            &MainWindow::keyPressEvent);
+    connect(d->referenceDisplay, &UI::ReferenceDisplay::keyReleased, this,
+            &MainWindow::keyReleaseEvent);
+
+    UI::Paper* paper = ui->scrollAreaWidgetContents;
+    connect(paper, &UI::Paper::zoomLevelChanged, this,
+            qOverload<double>(&MainWindow::actualizeTitlebar));
+    connect(paper, &UI::Paper::zoomLevelToFitChanged, this,
+            &MainWindow::updateFitPaperToViewAction);
+
+    connect(settings, &Model::Settings::gridTypeChanged, paper, &UI::Paper::setGridType);
+    connect(settings, &Model::Settings::transparencyTypeChanged, this,
+            &MainWindow::updateTransparencyType);
+
+    connect(QApplication::clipboard(), &QClipboard::changed, this,
+            &MainWindow::onClipboardChanged);
+
+    setupContextMenus();
+
+    setupCustomizeOverlay();
+    connect(settings, &Model::Settings::UIScaleChanged, this, &MainWindow::updateUISize);
 
     restoreSettings();
+    setCursor(Model::Cursor::m_cursorArrow);
 }
 
 MainWindow::~MainWindow()
@@ -94,18 +224,4 @@ void MainWindow::buildForm()
     ui->menubar->setObjectName(QStringLiteral("menubar"));
     ui->menubar->setGeometry(0, 0, 1750, 20);
     setMenuBar(ui->menubar);
-}
-
-void MainWindow::restoreSettings()
-{
-    QVariant geometry;
-    Model::Settings::instance()->mainWindowSettings(geometry, d->xsheetOnLeft, d->xsheetDetached,
-                                                    d->xsheetVisible, d->xsheetWidth);
-    ui->splitter->insertWidget(d->xsheetOnLeft ? 0 : 1, d->xsheetPane);
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    emit resized(event);
 }

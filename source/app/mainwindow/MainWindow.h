@@ -1,18 +1,23 @@
 #pragma once
 
+#include "settings/KW.h"
+
 #include <QClipboard>
 #include <QMainWindow>
 #include <QPointingDevice>
 
 #include <memory>
 
+class QCloseEvent;
 class QResizeEvent;
+class QShowEvent;
 class QUndoGroup;
 class PlaybackController;
 
 namespace Model {
 class KWScene;
 class Scene;
+class SceneModel;
 } // namespace Model
 
 namespace UI {
@@ -44,9 +49,29 @@ public slots:
     void updateAudioActions();
     void updateFitPaperToViewAction(double zoom);
     void onClipboardChanged(QClipboard::Mode mode);
+    void updateUISize();
+    void updateToolBarLocation(KW::ToolBarPosition position);
+    void updateTransparencyType(KW::TransparencyType type);
+    // Turning the pen over switches between drawing and erasing.
+    void setTabletPointerType(QPointingDevice::PointerType type);
 
 signals:
     void resized(QResizeEvent* event);
+
+private:
+    // Construction steps, in the order the constructor runs them.
+    void buildForm();
+    void setupWindowIcon();
+    void setupShortcuts();
+    void setupControlsBar();
+    void setupToolSettings();
+    void setupPopupTimers();
+    void setupDropdownTimer();
+    void setupZPRTimer();
+    void setupZoomTimer();
+    void setupContextMenus();
+    void setupCustomizeOverlay();
+    void restoreSettings();
 
     // --- Scene switching; active frame, layer and range (MainWindowScene.cpp)
 public:
@@ -73,13 +98,19 @@ public slots:
     // --- Key handling and held-key tools (MainWindowKeys.cpp)
 
     // --- Window state, first show and close (MainWindowState.cpp)
+public:
+    Model::SceneModel* quillmereSceneModel() const;
+public slots:
+    void actualizeTitlebar();
+    void updateDevicePixelRatio();
+
 protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Construction steps, in the order the constructor runs them.
-    void buildForm();
-    void restoreSettings();
+    void saveSettings();
 
     std::unique_ptr<Form> ui;
     std::unique_ptr<Private> d;

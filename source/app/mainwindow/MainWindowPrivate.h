@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QVariant>
 
+class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -73,6 +74,7 @@ struct MainWindow::Private
     QShortcut* shiftLeftShortcut = nullptr;
     QShortcut* shiftRightShortcut = nullptr;
     QMenu* xsheetContextMenu = nullptr;
+    QAction* showBeyondButtonsEntry = nullptr; // in the X-sheet context menu
 
     UI::ControlsBar* controlsBar = nullptr;
     UI::ControlsBarToolButton* jumpToStartButton = nullptr;
@@ -88,7 +90,7 @@ struct MainWindow::Private
 
     // Window layout kept in the settings
     int xsheetWidth = 0;
-    bool xsheetOnLeft = false;
+    bool xsheetOnLeft = true;
     bool xsheetDetached = false;
     bool xsheetVisible = true;
 

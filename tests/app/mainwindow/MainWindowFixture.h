@@ -9,12 +9,14 @@
 
 #include <QMessageBox>
 #include <QStringList>
+#include <QTest>
 
 #include <functional>
 #include <memory>
 
 // Starts the model and widget libraries once per test process and builds a
-// real main window with a new scene, as the program does at start. Every
+// real main window with a new scene, as the program does at start (or, with
+// `withScene` false, as main leaves it before the event loop runs). Every
 // modal question is recorded in `asked` and answered by `answer` (without
 // one: no button and no file, which the routes take as cancelled).
 struct MainWindowFixture
@@ -29,7 +31,7 @@ struct MainWindowFixture
         UI::init();
     }
 
-    MainWindowFixture()
+    explicit MainWindowFixture(bool withScene = true)
     {
         startLibraries();
         Model::Prompter::setHandler([this](Model::Prompter::Request const& request) {
@@ -37,7 +39,8 @@ struct MainWindowFixture
             return answer ? answer(request) : Model::Prompter::Reply{};
         });
         window = std::make_unique<MainWindow>();
-        window->newSceneIfNoneOpen();
+        if (withScene)
+            window->newSceneIfNoneOpen();
     }
 
     ~MainWindowFixture()
@@ -47,6 +50,17 @@ struct MainWindowFixture
     }
 
     Model::Scene* scene() const { return window->quillmereScene(); }
+
+    // A new scene's layers: a blue stroke layer, a sound and an annotation layer.
+    static void expectDefaultLayers(Model::Scene* scene)
+    {
+        QVERIFY(scene);
+        QCOMPARE(scene->numLayers(), 3);
+        QVERIFY(scene->isStrokeLayer(0));
+        QCOMPARE(scene->layerColor(0), QColor(40, 97, 184));
+        QVERIFY(scene->isAudioLayer(1));
+        QVERIFY(scene->isAnnotationLayer(2));
+    }
 
     std::unique_ptr<MainWindow> window;
     QStringList asked;
