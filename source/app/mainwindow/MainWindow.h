@@ -6,6 +6,8 @@
 #include <QMainWindow>
 #include <QPointingDevice>
 
+#include "tools/Tool.h"
+
 #include <memory>
 
 class QCloseEvent;
@@ -96,6 +98,12 @@ public slots:
     // --- Navigation, view, layer and window handlers (MainWindowNavigation.cpp, MainWindowViewHandlers.cpp)
 
     // --- Key handling and held-key tools (MainWindowKeys.cpp)
+public:
+    // The state the tool of a type would have on the active cell.
+    Model::Tool::State calcToolState(Model::Tool::Type type) const;
+public slots:
+    void updateCurrentToolState();
+
 
     // --- Window state, first show and close (MainWindowState.cpp)
 public:
