@@ -39,7 +39,7 @@ struct Entry
 {
     Key key;
     ColouredInkCache::Table table; // compared on a hit: hashes may collide
-    QImage image;
+    ColouredInk ink;
 };
 
 struct Cache
@@ -51,7 +51,7 @@ struct Cache
 
     void erase(std::list<Entry>::iterator it)
     {
-        bytes -= it->image.sizeInBytes();
+        bytes -= it->ink.sizeInBytes();
         index.remove(it->key);
         entries.erase(it);
     }
@@ -76,31 +76,31 @@ quint64 ColouredInkCache::newNumber()
     return next++;
 }
 
-QImage ColouredInkCache::find(quint64 owner, quint64 version, Table const& table,
-                              bool premultiplied)
+ColouredInk ColouredInkCache::find(quint64 owner, quint64 version, Table const& table,
+                                   bool premultiplied)
 {
     Cache& c = cache();
     QMutexLocker lock(&c.mutex);
     auto const found = c.index.constFind(keyOf(owner, version, table, premultiplied));
     if (found == c.index.constEnd() || found.value()->table != table)
-        return QImage();
+        return ColouredInk();
     c.entries.splice(c.entries.begin(), c.entries, found.value());
-    return c.entries.front().image;
+    return c.entries.front().ink;
 }
 
 void ColouredInkCache::insert(quint64 owner, quint64 version, Table const& table,
-                              bool premultiplied, QImage const& image)
+                              bool premultiplied, ColouredInk const& ink)
 {
-    if (image.isNull() || image.sizeInBytes() > budgetBytes / 4)
+    if (ink.isNull() || ink.sizeInBytes() > budgetBytes / 4)
         return;
     Cache& c = cache();
     QMutexLocker lock(&c.mutex);
     Key const key = keyOf(owner, version, table, premultiplied);
     if (auto const found = c.index.constFind(key); found != c.index.constEnd())
         c.erase(found.value());
-    c.entries.push_front({key, table, image});
+    c.entries.push_front({key, table, ink});
     c.index.insert(key, c.entries.begin());
-    c.bytes += image.sizeInBytes();
+    c.bytes += ink.sizeInBytes();
     while (c.bytes > budgetBytes && !c.entries.empty())
         c.erase(std::prev(c.entries.end()));
 }

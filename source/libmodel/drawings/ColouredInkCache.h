@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QImage>
-
-#include <array>
+#include "drawings/ColouredInk.h"
 
 namespace Model {
 
@@ -15,17 +13,18 @@ namespace Model {
 class ColouredInkCache
 {
 public:
-    using Table = std::array<unsigned int, 256>;
+    using Table = ColouredInk::Table;
 
     // A number for each drawing and for each version of its coverage, never
     // used twice in a run.
     static quint64 newNumber();
 
-    // The cached image of owner's coverage version through table, or a null
-    // image.
-    static QImage find(quint64 owner, quint64 version, Table const& table, bool premultiplied);
+    // The cached ink of owner's coverage version through table, or a null
+    // one.
+    static ColouredInk find(quint64 owner, quint64 version, Table const& table,
+                            bool premultiplied);
     static void insert(quint64 owner, quint64 version, Table const& table, bool premultiplied,
-                       QImage const& image);
+                       ColouredInk const& ink);
     // Forgets every entry of owner (a drawing that goes away).
     static void remove(quint64 owner);
 

@@ -1,5 +1,6 @@
 #include "drawings/StrokeDrawing.h"
 
+#include "drawings/ColouredInk.h"
 #include "drawings/ColouredInkCache.h"
 #include "images/RleImage.h"
 #include "strokes/Blending.h"
@@ -96,59 +97,6 @@ ColourTable colourTable(QList<unsigned int> const& colors, QPainter const* paint
     return table;
 }
 
-// The part of the coverage image inside area (which must lie inside it) in
-// the table's colours. 32-bit pixels let the painter blend on its fast path;
-// an indexed image would be looked up pixel by pixel while blending, which is
-// several times slower.
-QImage colouredCoverage(QImage const& coverage, QRect const& area, ColourTable const& table,
-                        bool premultiplied)
-{
-    QImage coloured(area.size(), premultiplied ? QImage::Format_ARGB32_Premultiplied
-                                               : QImage::Format_ARGB32);
-    if (coloured.isNull()) {
-        qWarning("StrokeDrawing: no memory for a %dx%d image", area.width(), area.height());
-        return coloured;
-    }
-    int const width = area.width();
-    bool const blankIsClear = table[0] == 0u;
-    for (int y = 0; y < area.height(); ++y) {
-        uchar const* source = coverage.constScanLine(area.top() + y) + area.left();
-        auto* pixels = reinterpret_cast<QRgb*>(coloured.scanLine(y));
-        int x = 0;
-        // Strokes are thin, so most bytes even inside the bounds are blank;
-        // runs of them need no look-up.
-        for (; x + 8 <= width; x += 8) {
-            quint64 word;
-            std::memcpy(&word, source + x, sizeof word);
-            if (word == 0 && blankIsClear) {
-                std::memset(pixels + x, 0, 8 * sizeof(QRgb));
-                continue;
-            }
-            for (int i = x; i < x + 8; ++i)
-                pixels[i] = table[source[i]];
-        }
-        for (; x < width; ++x)
-            pixels[x] = table[source[x]];
-    }
-    return coloured;
-}
-
-// Paints the part part of coloured (frame coordinates; coloured covers
-// covered) at the same place. The table carries the opacity, which is more
-// exact than letting the painter scale the pixels again.
-void paintColoured(QPainter* painter, QImage const& coloured, QRect const& covered,
-                   QRect const& part)
-{
-    qreal const opacity = painter->opacity();
-    painter->setOpacity(1.0);
-    if (part == covered)
-        painter->drawImage(QPointF(part.topLeft()), coloured);
-    else
-        painter->drawImage(QPointF(part.topLeft()), coloured,
-                           QRectF(part.translated(-covered.topLeft())));
-    painter->setOpacity(opacity);
-}
-
 // Paints the part of the coverage image inside area (which must lie inside
 // it) in the table's colours, with its top left corner at target.
 void paintCoverage(QPainter* painter, QImage const& coverage, QRect const& area, QPoint target,
@@ -156,9 +104,8 @@ void paintCoverage(QPainter* painter, QImage const& coverage, QRect const& area,
 {
     if (area.isEmpty())
         return;
-    QImage const coloured = colouredCoverage(coverage, area, table, premultiplied);
-    if (!coloured.isNull())
-        paintColoured(painter, coloured, QRect(target, area.size()), QRect(target, area.size()));
+    QRect const placed(target, area.size());
+    ColouredInk::make(coverage, area, table, premultiplied).paint(painter, placed, placed);
 }
 
 // The smallest rectangle holding every non-zero byte of an 8-bit image; empty
@@ -491,15 +438,14 @@ void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors,
     // The ink in these colours is kept for the next paint: a composite then
     // only blends.
     QRect const& ink = d->bufferInkBounds();
-    QImage coloured = ColouredInkCache::find(d->number, d->version, table, premultiplied);
+    ColouredInk coloured = ColouredInkCache::find(d->number, d->version, table, premultiplied);
     if (coloured.isNull()) {
         QImage const coverage = d->coverageIn(ink);
         if (!coverage.isNull())
-            coloured = colouredCoverage(coverage, coverage.rect(), table, premultiplied);
+            coloured = ColouredInk::make(coverage, coverage.rect(), table, premultiplied);
         ColouredInkCache::insert(d->number, d->version, table, premultiplied, coloured);
     }
-    if (!coloured.isNull())
-        paintColoured(painter, coloured, ink, area);
+    coloured.paint(painter, ink, area);
 }
 
 void StrokeDrawing::draw(QPainter* painter, QList<unsigned int> const& colors, QRect const& rect,

@@ -2,6 +2,9 @@
 
 #include <QPainter>
 #include <QRegion>
+#include <QtDebug>
+
+#include <cstring>
 
 namespace Model {
 
@@ -10,25 +13,29 @@ void FramePicture::reset(QRect const& area)
     m_made = true;
     m_area = area.isEmpty() ? QRect() : area;
     if (m_area.isEmpty()) {
-        m_pixmap = QPixmap();
+        m_image = QImage();
         return;
     }
     // The inked part changes from frame to frame: memory large enough for it
     // is kept, and only the part in use is cleared.
     QSize const size = m_area.size();
-    if (m_pixmap.width() < size.width() || m_pixmap.height() < size.height()) {
-        m_pixmap = QPixmap(size.expandedTo(m_pixmap.size()));
-        m_pixmap.fill(Qt::transparent);
+    if (m_image.width() < size.width() || m_image.height() < size.height()) {
+        m_image = QImage(size.expandedTo(m_image.size()), QImage::Format_ARGB32_Premultiplied);
+        if (m_image.isNull()) {
+            qWarning("FramePicture: no memory for a %dx%d picture", size.width(), size.height());
+            m_area = QRect();
+            return;
+        }
+        m_image.fill(Qt::transparent);
         return;
     }
-    QPainter painter(&m_pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(QRect(QPoint(0, 0), size), Qt::transparent);
+    for (int y = 0; y < size.height(); ++y)
+        std::memset(m_image.scanLine(y), 0, size_t(size.width()) * sizeof(QRgb));
 }
 
 bool FramePicture::begin(QPainter& painter)
 {
-    if (m_area.isEmpty() || !painter.begin(&m_pixmap))
+    if (m_area.isEmpty() || !painter.begin(&m_image))
         return false;
     painter.translate(-m_area.topLeft());
     return true;
@@ -45,7 +52,7 @@ void FramePicture::paint(QPainter* painter, QRect const& rect) const
         return;
     QRect const part = rect & m_area;
     if (!part.isEmpty())
-        painter->drawPixmap(part, m_pixmap, part.translated(-m_area.topLeft()));
+        painter->drawImage(part, m_image, part.translated(-m_area.topLeft()));
     // Over the painter's pixels transparent ones change nothing, except in
     // the modes that replace or clear what is there.
     if (painter->compositionMode() == QPainter::CompositionMode_SourceOver)

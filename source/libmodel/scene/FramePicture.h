@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QRect>
 
 class QPainter;
@@ -8,7 +8,8 @@ class QPainter;
 namespace Model {
 
 // A cached picture of a frame that holds pixels only where something was
-// painted: its pixmap covers one rectangle of the frame, and the rest of the
+// painted: its image (premultiplied, so that ink is blended straight into
+// it) covers one rectangle of the frame, and the rest of the
 // frame is transparent. A composite of thin ink then costs memory and copies
 // in proportion to the ink, not to the frame, and a large empty frame costs
 // nothing at all.
@@ -30,7 +31,7 @@ public:
     void paint(QPainter* painter, QRect const& rect) const;
 
 private:
-    QPixmap m_pixmap;
+    QImage m_image;
     QRect m_area;
     bool m_made = false;
 };

@@ -22,11 +22,14 @@ QList<unsigned int> tableOf(QColor const& color, double alphaStep)
 {
     if (std::isnan(alphaStep))
         alphaStep = 0.0;
+    // The colour is converted once: a conversion per entry costs more than
+    // the table's use in a composite.
+    QRgb const rgb = color.rgb();
     QList<unsigned int> table;
     table.reserve(256);
     for (int i = 0; i < 256; ++i) {
         int const alpha = std::clamp(qRound(i * alphaStep), 0, 255);
-        table.append(qRgba(color.red(), color.green(), color.blue(), alpha));
+        table.append(qRgba(qRed(rgb), qGreen(rgb), qBlue(rgb), alpha));
     }
     return table;
 }

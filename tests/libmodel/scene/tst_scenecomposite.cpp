@@ -207,6 +207,8 @@ private slots:
     void noActiveLayerAndNoLayers();
     void cachedPicturesEqualFullFramePictures_data();
     void cachedPicturesEqualFullFramePictures();
+    void softInkCompositesAsThePainterBlendsIt_data();
+    void softInkCompositesAsThePainterBlendsIt();
     void anEmptyLargeFrameCostsNoPictureMemory();
 };
 
@@ -522,6 +524,86 @@ void TestSceneComposite::cachedPicturesEqualFullFramePictures()
             s.scene.drawOnlyBackLight(&painter, FrameRect);
     }
     QCOMPARE(replaced, expected);
+}
+
+void TestSceneComposite::softInkCompositesAsThePainterBlendsIt_data()
+{
+    QTest::addColumn<QPointF>("offPegs");
+    QTest::addColumn<int>("entry");
+
+    QTest::newRow("frame") << QPointF() << int(Entry::Draw);
+    QTest::newRow("frame, a neighbour off the pegs") << QPointF(-5, 3) << int(Entry::Draw);
+    QTest::newRow("frame, a neighbour half a pixel off")
+        << QPointF(2.5, -1) << int(Entry::Draw);
+    QTest::newRow("current frame") << QPointF() << int(Entry::CurrentFrameOnly);
+    QTest::newRow("backlight") << QPointF(4, 2) << int(Entry::BacklightOnly);
+}
+
+void TestSceneComposite::softInkCompositesAsThePainterBlendsIt()
+{
+    QFETCH(QPointF, offPegs);
+    QFETCH(int, entry);
+
+    // Ink of every strength, thin lines with blank pixels between them as
+    // strokes leave, overlapping from layer to layer and frame to frame.
+    auto const softInk = [](int seed) {
+        QRect const rect(4 + 3 * seed, 3 + 2 * seed, 40, 30);
+        QImage coverage(rect.size(), QImage::Format_Alpha8);
+        coverage.fill(0);
+        for (int y = 0; y < rect.height(); ++y) {
+            for (int x = 0; x < rect.width(); ++x) {
+                if ((x + 2 * y + seed) % 9 < 3)
+                    coverage.scanLine(y)[x] = uchar((x * 37 + y * 11 + seed * 53) % 256);
+            }
+        }
+        return std::make_unique<Model::BitmapStroke>(coverage, rect);
+    };
+    Model::Scene scene;
+    scene.setFrameSize(FrameSize, KW::FitMode::FitModeKeepAspect, nullptr);
+    QList<std::shared_ptr<Model::StrokeLayer>> layers;
+    for (int l = 0; l < 2; ++l) {
+        auto layer = std::make_shared<Model::StrokeLayer>(QColor::fromHsv(100 + 120 * l, 200, 180),
+                                                          FrameSize, nullptr);
+        for (int frame = 2; frame <= 3; ++frame)
+            layer->insertBlankFrameAfter(frame - 1);
+        for (int frame = 1; frame <= 3; ++frame)
+            layer->appendStroke(frame, softInk(l * 3 + frame));
+        scene.addLayer(layer, l);
+        layers.append(layer);
+    }
+    layers.at(0)->setOpacity(0.6);
+    scene.setFrameRange(1, 3, 2, 1);
+    scene.setOffPegsTransform(1, 0, QTransform::fromTranslate(offPegs.x(), offPegs.y()));
+    scene.setBacklightSettings(backlight(true));
+    scene.updateCachedFramePixmap(true);
+
+    // The layers painted onto whole frames through clipped painters, which
+    // leave every blend to the painter itself: the light table, the current
+    // frame, and the one over the other.
+    QImage backlightPicture(FrameSize, QImage::Format_ARGB32_Premultiplied);
+    backlightPicture.fill(Qt::transparent);
+    {
+        QPainter painter(&backlightPicture);
+        painter.setClipRect(FrameRect);
+        for (Model::Scene::BacklightFrame const& record : scene.backlightFrames()) {
+            painter.setTransform(scene.offPegsTransform(record.frame, nullptr).inverted());
+            for (auto it = layers.crbegin(); it != layers.crend(); ++it) // bottom first
+                (*it)->drawBacklight(record.frame, &painter, FrameRect, record.hueShift,
+                                     record.opacity);
+        }
+    }
+    QImage currentPicture(FrameSize, QImage::Format_ARGB32_Premultiplied);
+    currentPicture.fill(Qt::transparent);
+    {
+        QPainter painter(&currentPicture);
+        painter.setClipRect(FrameRect);
+        layers.at(0)->draw(2, &painter, FrameRect);
+        layers.at(1)->draw(2, &painter, FrameRect); // active, on top
+    }
+    QImage expected = entry == int(Entry::CurrentFrameOnly) ? currentPicture : backlightPicture;
+    if (entry == int(Entry::Draw))
+        QPainter(&expected).drawImage(0, 0, currentPicture);
+    QCOMPARE(paint(scene, Entry(entry)), expected);
 }
 
 void TestSceneComposite::anEmptyLargeFrameCostsNoPictureMemory()
