@@ -417,6 +417,9 @@ void SheetPaint::paintCell(Column const& c, int row, QPolygon const& arrow)
             image.setDevicePixelRatio(ratio);
             if (!virtualFrame)
                 p.fillRect(cell, Qt::white);
+            // The waveform's opacity is its own: what follows in the cell,
+            // such as the off-pegs wash, keeps the column's.
+            p.save();
             if (!scrub) {
                 p.setOpacity(0.5);
                 p.drawImage(QPointF(x + 1, y), image);
@@ -431,6 +434,7 @@ void SheetPaint::paintCell(Column const& c, int row, QPolygon const& arrow)
                 p.drawImage(QRectF(x + 1, y + logicalHeight - 1, image.width() / ratio, 1), image,
                             QRectF(0, upper.height(), image.width(), image.height() - upper.height()));
             }
+            p.restore();
         }
     } else if (c.type == 5) {
         if (!virtualFrame)
@@ -440,15 +444,19 @@ void SheetPaint::paintCell(Column const& c, int row, QPolygon const& arrow)
             if (!image.isNull()) {
                 // The live image is 56 pixels per row; shown at the row's scale.
                 double const k = double(d.rowHeight) / d.annotationImageFrameHeight;
+                p.save();
                 p.setOpacity(1.0);
                 p.drawImage(QRectF(x, y, image.width() * k, image.height() * k), image);
+                p.restore();
             }
         } else {
             QImage image = m->thumbnail(index, QSize(qRound(ratio * w), qRound(ratio * d.rowHeight)));
             if (!image.isNull()) {
                 image.setDevicePixelRatio(ratio);
+                p.save();
                 p.setOpacity(1.0);
                 p.drawImage(QPointF(x, y), image);
+                p.restore();
             }
         }
     } else if (!virtualFrame) {
