@@ -3,6 +3,9 @@
 #include "TestSupport.h"
 
 #include "canvas/ControlsBarToolButton.h"
+#include "canvas/Paper.h"
+#include "panels/ToolBar.h"
+#include "xsheet/XSheet.h"
 #include "scene/Layer.h"
 #include "settings/Settings.h"
 
@@ -69,6 +72,37 @@ private slots:
         MainWindowFixture f;
         expectControlsBarIcons(f.window.get(), QSize(40, 40));
         settings->setUIScalePercent(100);
+    }
+
+    void settingsReachTheirViews()
+    {
+        Model::Settings* settings = Model::Settings::instance();
+        settings->setToolBarVisible(true);
+        settings->setSlideMode(false);
+        settings->setGridType(KW::GridType::Safety);
+        settings->setTransparencyType(KW::TransparencyType::TransparencySmallCheckersLight);
+        MainWindowFixture f;
+        auto* paper = f.window->findChild<UI::Paper*>();
+        auto* sheet = f.window->findChild<UI::XSheet*>();
+        auto* toolBar = f.window->findChild<UI::ToolBar*>();
+        QCOMPARE(paper->gridType(), KW::GridType::Safety);
+        QVERIFY(!toolBar->isHidden());
+
+        settings->setToolBarVisible(false);
+        settings->setSlideMode(true);
+        settings->setGridType(KW::GridType::Thirds);
+        settings->setTransparencyType(KW::TransparencyType::TransparencyLargeCheckersDark);
+        QVERIFY(toolBar->isHidden());
+        QVERIFY(sheet->slideMode());
+        QCOMPARE(paper->gridType(), KW::GridType::Thirds);
+        QCOMPARE(paper->transparencyType(), KW::TransparencyType::TransparencyLargeCheckersDark);
+        QCOMPARE(sheet->transparencyType(), KW::TransparencyType::TransparencyLargeCheckersDark);
+
+        // Hiding the bar from its own handle is remembered.
+        emit toolBar->toggled(true);
+        QVERIFY(settings->toolBarVisible());
+        QVERIFY(!toolBar->isHidden());
+        settings->setSlideMode(false);
     }
 
     void windowIconHoldsEverySize()
