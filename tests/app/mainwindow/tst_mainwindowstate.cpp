@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "actions/ActionManager.h"
+#include "canvas/Paper.h"
 #include "settings/Settings.h"
 #include "xsheet/XSheetPane.h"
 
@@ -32,6 +33,24 @@ class TestMainWindowState : public QObject
 
 private slots:
     void init() { TestSupport::clearSettings(); }
+
+    // First, since only the first show of the process starts the view afresh.
+    void onlyTheFirstShowResetsTheZoom()
+    {
+        MainWindowFixture f;
+        auto* paper = f.window->findChild<UI::Paper*>();
+        paper->setZoomLevel(2.0);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QTRY_COMPARE(paper->zoomLevel(), 1.0);
+
+        paper->setZoomLevel(2.0);
+        f.window->showMinimized();
+        f.window->showNormal();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        QTest::qWait(50);
+        QCOMPARE(paper->zoomLevel(), 2.0);
+    }
 
     void cancelInTheSaveQuestionKeepsWindowAndHistory()
     {
