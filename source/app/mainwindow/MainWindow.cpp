@@ -75,6 +75,9 @@ MainWindow::MainWindow(QWidget* parent)
     d->preferences = new UI::Preferences(this);
     d->preferences->hide();
 
+    // step 9: the timeline's range handles edit the scene's frame range
+    connect(ui->timeline, &UI::Timeline::rangeChanged, this, &MainWindow::setFrameRange);
+
     // The exposure sheet follows the settings it shows.
     connect(settings, &Model::Settings::showBeyondButtonsChanged, d->xsheet,
             &UI::XSheet::showBeyondButtons);
@@ -173,11 +176,20 @@ MainWindow::MainWindow(QWidget* parent)
 
     restoreSettings();
     setCursor(Model::Cursor::m_cursorArrow);
+
+    // step 31: autosave
+    setupAutosave();
 }
 
 MainWindow::~MainWindow()
 {
     removeEventFilter(this);
+    // The scenes are children and die after this body: none of their
+    // signals may reach the half-destroyed window on the way.
+    if (Model::KWScene* bundle = Model::KWScene::currentKWScene()) {
+        disconnectKWScene(bundle);
+        Model::KWScene::setCurrentKWScene(nullptr);
+    }
 }
 
 void MainWindow::buildForm()

@@ -10,15 +10,18 @@
 
 #include <memory>
 
+#include "scene/Scene.h"
+
 class QCloseEvent;
+class QProgressDialog;
 class QResizeEvent;
 class QShowEvent;
 class QUndoGroup;
+class AutosaveManager;
 class PlaybackController;
 
 namespace Model {
 class KWScene;
-class Scene;
 class SceneModel;
 } // namespace Model
 
@@ -81,13 +84,76 @@ public:
     Model::KWScene* KWScene() const;
 public slots:
     void setKWScene(Model::KWScene* kwscene);
+    void setActiveFrameAndLayer(int frame, int layer, Model::Scene::SetFrameBehaviour behaviour);
+    void setActiveFrame(int frame);
+    void setActiveLayer(int layer);
+    void setFrameRange(int first, int last);
+private:
+    void disconnectKWScene(Model::KWScene* bundle);
+    void connectSceneViews(Model::KWScene* kwscene);
+    void connectSceneToWindow(Model::KWScene* kwscene);
+    void onUndoIndexChanged(int index);
+    void onCurrentCellChanged(const QModelIndex& current, const QModelIndex& previous);
+    // The current tool's state anew, when the active cell changed it.
+    void refreshToolState();
+public:
 
-    // --- Scene file routes and autosave (MainWindowFiles.cpp, MainWindowAutosave.cpp)
+    // --- Scene file routes and autosave (MainWindowFiles.cpp, MainWindowImportExport.cpp, MainWindowAutosave.cpp)
 public slots:
     void newScene(MainWindow::NewSceneBehaviour behaviour);
     void newSceneIfNoneOpen();
     bool maybeSave();
+    bool closeAllScenes();
+    void openScene();
     bool openFile(const QString& filename);
+    Model::KWScene* readKWScene(const QString& filename);
+    bool saveScene();
+    bool saveSceneAs();
+    bool saveScene(Model::Scene* scene, const QString& filename);
+    bool writeScene(Model::Scene* scene, const QString& filename);
+    void autosaveScene();
+    void import();
+    void importReferenceLayer();
+    void importAudio();
+    void internalImportReferenceLayer(QList<QString> files);
+    void exportFrames();
+    void exportExposureSheet();
+    void exportVideo();
+public:
+    AutosaveManager* autosaveManager() const;
+    // How a list of numbered image files would fill frames: where the number
+    // sits in the name, where the count starts (0 or 1), and how many held
+    // frames would close the gaps up to the largest number (0: nothing to ask).
+    struct SequenceGaps
+    {
+        int numberPosition = -1;
+        int startNumber = -1;
+        int clones = 0;
+    };
+    static SequenceGaps sequenceGaps(QStringList files);
+private:
+    void pushAudioImport(const QString& file);
+    void warnImportFailed(const QStringList& files);
+    std::unique_ptr<QProgressDialog> exportProgressDialog(const QString& label);
+    // Holds the busy flag for the length of one route; nested routes leave it
+    // to the outermost.
+    class BusyScope
+    {
+    public:
+        explicit BusyScope(bool& busy);
+        ~BusyScope();
+
+    private:
+        bool& m_busy;
+        bool m_previous;
+    };
+    // Makes the bundle current and deletes the previous one later.
+    void replaceKWScene(Model::KWScene* bundle);
+    // Writes without a message; a failure's text, if it has one, goes to failure.
+    bool writeSceneFile(Model::Scene* scene, const QString& filename, QString* failure);
+    void setupAutosave();
+    void resetAutosave();
+public:
 
     // --- Tool switching, scrubbing, lasso and floating-selection routes (MainWindowTools.cpp)
 

@@ -103,6 +103,7 @@ struct MainWindow::Private
     bool busy = false;
     qint64 timeOfLastEdit = 0;
     AutosaveManager* autosaveManager = nullptr;
+    QString lastFailedAutosave; // the message of the last failed backup, told once
 
     // Tool routes
     QVariant zprToolState;

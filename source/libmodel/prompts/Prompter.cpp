@@ -1,5 +1,6 @@
 #include "prompts/Prompter.h"
 
+#include <QDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 
@@ -86,6 +87,9 @@ Prompter::Reply Prompter::ask(const Request& request)
         reply.value = QInputDialog::getInt(request.parent, request.title, request.text,
                                            int(request.value), int(request.minimum),
                                            int(request.maximum), int(request.step), &reply.accepted);
+        break;
+    case Kind::Dialog:
+        reply.result = request.dialog ? request.dialog->exec() : 0;
         break;
     }
     return reply;
@@ -218,6 +222,20 @@ int Prompter::getInt(QWidget* parent, const QString& title, const QString& label
     if (ok)
         *ok = reply.accepted;
     return reply.accepted ? int(reply.value) : value;
+}
+
+int Prompter::exec(QDialog* dialog)
+{
+    Request r;
+    r.kind = Kind::Dialog;
+    r.dialog = dialog;
+    if (dialog) {
+        r.parent = dialog->parentWidget();
+        r.title = dialog->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(dialog))
+            r.text = box->text();
+    }
+    return ask(r).result;
 }
 
 } // namespace Model

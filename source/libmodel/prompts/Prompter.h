@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 namespace Model {
@@ -27,6 +28,7 @@ public:
         ExistingDirectory,
         Double,
         Int,
+        Dialog,
     };
 
     struct Request
@@ -44,6 +46,7 @@ public:
         double maximum = 0.0;
         int decimals = 0;
         double step = 1.0;
+        QDialog* dialog = nullptr; // Dialog: the dialog to run, set up by the caller
     };
 
     struct Reply
@@ -53,6 +56,8 @@ public:
         QString selectedFilter;
         double value = 0.0;
         bool accepted = false;  // input boxes
+        int result = 0;         // Dialog: what exec() returns (a QDialog::DialogCode,
+                                // or the button a QMessageBox was closed with)
     };
 
     using Handler = std::function<Reply(const Request&)>;
@@ -90,6 +95,12 @@ public:
                             bool* ok, double step = 1.0);
     static int getInt(QWidget* parent, const QString& title, const QString& label, int value,
                       int minimum, int maximum, int step, bool* ok);
+
+    // Runs a dialog the caller built (an option dialog, or a message box with
+    // its own button texts) and returns what its exec() returns. A handler
+    // may fill the dialog's fields before answering. The request's title is
+    // the dialog's window title; for a message box its text is the box's text.
+    static int exec(QDialog* dialog);
 
 private:
     static Reply ask(const Request& request);

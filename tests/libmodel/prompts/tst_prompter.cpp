@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 
+#include <QPushButton>
+
 using Model::Prompter;
 
 class TestPrompter : public QObject
@@ -66,6 +68,25 @@ private slots:
         accept = true;
         QCOMPARE(Prompter::getInt(nullptr, "t", "l", 3, 0, 7, 1, &ok), 7);
         QVERIFY(ok);
+    }
+
+    void builtDialogsAreHandedToTheHandler()
+    {
+        QMessageBox box(QMessageBox::Question, "Import Frames", "Hold frame for each gap?",
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::Yes)->setText("Hold Frames");
+        QString seenButton;
+        Prompter::setHandler([&](const Prompter::Request& r) {
+            Prompter::Reply reply;
+            if (r.kind == Prompter::Kind::Dialog && r.title == "Import Frames"
+                && r.text == "Hold frame for each gap?") {
+                seenButton = static_cast<QMessageBox*>(r.dialog)->button(QMessageBox::Yes)->text();
+                reply.result = QMessageBox::Yes;
+            }
+            return reply;
+        });
+        QCOMPARE(Prompter::exec(&box), int(QMessageBox::Yes));
+        QCOMPARE(seenButton, QString("Hold Frames"));
     }
 };
 

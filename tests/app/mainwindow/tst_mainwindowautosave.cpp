@@ -1,0 +1,172 @@
+#include "MainWindowFixture.h"
+
+#include "TestSupport.h"
+
+#include "autosave/AutosaveManager.h"
+#include "settings/Settings.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QUndoStack>
+
+// Backups through the window: the manager's seconds are a millisecond long
+// and "now" is a number the test moves.
+class TestMainWindowAutosave : public QObject
+{
+    Q_OBJECT
+
+    struct Fixture : MainWindowFixture
+    {
+        Fixture()
+        {
+            Model::Settings::instance()->setDefaultSaveDir(QDir(folder.path()));
+            manager()->setClock([this] { return now; });
+            manager()->setSecondLength(1);
+        }
+        AutosaveManager* manager() const { return window->autosaveManager(); }
+        void edit()
+        {
+            scene()->undoStack()->push(new QUndoCommand(QStringLiteral("edit")));
+        }
+        QString backup(int n) const
+        {
+            return QDir(folder.path()).filePath(QString("%1_backup%2.kw").arg(scene()->name()).arg(n));
+        }
+
+        QTemporaryDir folder;
+        qint64 now = 1000000;
+    };
+
+    static Model::Settings* settings() { return Model::Settings::instance(); }
+
+    static void defaultSettings()
+    {
+        settings()->setAutoSaveEnabled(false);
+        settings()->setAutoSaveIntervalMins(Model::Settings::defaultAutoSaveIntervalMins);
+        settings()->setAutoSaveNumFiles(Model::Settings::defaultAutoSaveNumFiles);
+    }
+
+private slots:
+    void init() { defaultSettings(); }
+    void cleanup() { defaultSettings(); }
+
+    void fourSavesWithThreeFilesWriteOneTwoThreeOne()
+    {
+        Fixture f;
+        QList<QDateTime> written;
+        for (int i = 0; i < 4; ++i) {
+            f.edit();
+            f.now += 3;
+            f.window->autosaveScene();
+            QVERIFY(!f.manager()->hasChanges());
+        }
+        for (int n = 1; n <= 3; ++n)
+            QVERIFY(QFileInfo::exists(f.backup(n)));
+        QVERIFY(!QFileInfo::exists(f.backup(4)));
+        QCOMPARE(f.manager()->nextFileNumber(), 2);
+        QVERIFY(f.asked.isEmpty());
+    }
+
+    void anEditUnderTwoSecondsOldPostponesTheSave()
+    {
+        Fixture f;
+        f.edit();
+        f.now += 2;
+        f.window->autosaveScene();
+        QVERIFY(!QFileInfo::exists(f.backup(1)));
+        QVERIFY(f.manager()->isReminderTimerActive());
+        QVERIFY(f.manager()->hasChanges());
+
+        // The reminder tries again every second until the edit has settled.
+        QTest::qWait(20);
+        QVERIFY(!QFileInfo::exists(f.backup(1)));
+        f.now += 1;
+        QTRY_VERIFY(QFileInfo::exists(f.backup(1)));
+        QVERIFY(!f.manager()->hasChanges());
+    }
+
+    void withoutChangesNothingIsWrittenAndTheReminderPolls()
+    {
+        Fixture f;
+        f.now += 100;
+        f.window->autosaveScene();
+        QVERIFY(f.manager()->isReminderTimerActive());
+        QVERIFY(QDir(f.folder.path()).isEmpty());
+    }
+
+    void aBackupLeavesFileNameCleanStateAndRecentFilesAlone()
+    {
+        Fixture f;
+        const QString own = QDir(f.folder.path()).filePath("own.kw");
+        QVERIFY(f.window->saveScene(f.scene(), own));
+        const QStringList recent = settings()->recentFiles();
+        f.edit();
+        f.now += 3;
+        f.window->autosaveScene();
+        QVERIFY(QFileInfo::exists(f.backup(1)));
+        QCOMPARE(f.scene()->filename(), own);
+        QVERIFY(!f.scene()->undoStack()->isClean());
+        QCOMPARE(settings()->recentFiles(), recent);
+
+        // A save by hand does not count as a backup.
+        f.edit();
+        QVERIFY(f.window->saveScene());
+        QVERIFY(f.manager()->hasChanges());
+    }
+
+    void aFailedBackupWarnsOnceAndTriesAgainAfterAnInterval()
+    {
+        Fixture f;
+        const QString blocked = QDir(f.folder.path()).filePath("not-a-folder");
+        QFile blocker(blocked);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        settings()->setDefaultSaveDir(QDir(blocked));
+        f.edit();
+        f.now += 3;
+        f.window->autosaveScene();
+        QCOMPARE(f.asked.size(), 1);
+        QVERIFY(f.asked.first().startsWith("Cannot write file"));
+        QVERIFY(f.manager()->hasChanges());
+        QVERIFY(f.manager()->isSaveTimerActive());
+
+        f.window->autosaveScene();
+        QCOMPARE(f.asked.size(), 1);
+        QVERIFY(f.manager()->isSaveTimerActive());
+
+        settings()->setDefaultSaveDir(QDir(f.folder.path()));
+        f.window->autosaveScene();
+        QVERIFY(QFileInfo::exists(f.backup(1)));
+        QVERIFY(!f.manager()->hasChanges());
+    }
+
+    void aTimeoutWithoutASceneKeepsWaiting()
+    {
+        Fixture f;
+        f.edit();
+        f.window->setKWScene(nullptr);
+        f.window->autosaveScene();
+        QVERIFY(f.manager()->isSaveTimerActive());
+        QVERIFY(f.manager()->hasChanges());
+    }
+
+    void theTimersDriveTheBackupsWhenSwitchedOn()
+    {
+        Fixture f;
+        settings()->setAutoSaveIntervalMins(5); // 300 of the manager's short seconds
+        settings()->setAutoSaveEnabled(true);
+        QVERIFY(f.manager()->isSaveTimerActive());
+        f.edit();
+        f.now += 3;
+        QTRY_VERIFY(QFileInfo::exists(f.backup(1)));
+        f.edit();
+        f.now += 3;
+        QTRY_VERIFY(QFileInfo::exists(f.backup(2)));
+        settings()->setAutoSaveEnabled(false);
+        QVERIFY(!f.manager()->isSaveTimerActive());
+        QVERIFY(!f.manager()->isReminderTimerActive());
+    }
+};
+
+QUILLMERE_TEST_MAIN(TestMainWindowAutosave)
+#include "tst_mainwindowautosave.moc"
