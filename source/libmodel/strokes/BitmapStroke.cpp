@@ -197,6 +197,14 @@ QDataStream& operator>>(QDataStream& stream, BitmapStroke& stroke)
     stream >> image;
     if (stream.status() != QDataStream::Ok)
         return stream;
+    // Collapsing renders at a small whole-number multiple of the rectangle;
+    // a far larger image is a few bytes of runs that would take gigabytes.
+    const QSize stored = image.size();
+    if (stored.width() > std::max(1, rect.width()) * BitmapStroke::maximumImageRatio
+        || stored.height() > std::max(1, rect.height()) * BitmapStroke::maximumImageRatio) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        return stream;
+    }
     stroke.d->image = image.toQImage();
     // A stroke without its pixels would be saved back without them: the
     // loss would go unnoticed until the file is opened again.

@@ -46,6 +46,10 @@ public:
     const QImage& image() const;
     QRect rect() const;
 
+    // Image pixels per rectangle unit a stored stroke may have on each axis:
+    // collapsing uses 2, and a crop keeps the ratio.
+    static constexpr int maximumImageRatio = 8;
+
     // Image codes of the stream form.
     static constexpr qint32 ImageFollows = 2;
     static constexpr qint32 NoImage = -1;
@@ -59,8 +63,9 @@ private:
 
 // Reads the rectangle and, unless the stream ends there, the image code and
 // the run-length image. The run-length form switches the stream to its own
-// version, exactly as writing does. A damaged rectangle or image leaves the
-// stream's status other than Ok.
+// version, exactly as writing does. A damaged rectangle or image, or an image
+// more than maximumImageRatio times the rectangle's size, leaves the stream's
+// status other than Ok.
 QDataStream& operator>>(QDataStream& stream, BitmapStroke& stroke);
 
 } // namespace Model

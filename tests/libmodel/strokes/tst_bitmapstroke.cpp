@@ -55,6 +55,8 @@ private slots:
     void streamEndingAfterTheRect();
     void damagedStreams_data();
     void damagedStreams();
+    void imagesFarLargerThanTheRect_data();
+    void imagesFarLargerThanTheRect();
 };
 
 void TestBitmapStroke::basics()
@@ -313,6 +315,43 @@ void TestBitmapStroke::damagedStreams()
     read.draw(target, target.rect(), QTransform(), QPoint(), 1.0);
     read.clipOutsidePath(rectPath(QRectF(1, 1, 2, 2)));
     QCOMPARE(total(target), qint64(0));
+}
+
+void TestBitmapStroke::imagesFarLargerThanTheRect_data()
+{
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QSize>("imageSize");
+    QTest::addColumn<bool>("fails");
+
+    QTest::newRow("eight times the rect") << QRect(0, 0, 4, 3) << QSize(32, 24) << false;
+    QTest::newRow("wider") << QRect(0, 0, 4, 3) << QSize(33, 24) << true;
+    QTest::newRow("taller") << QRect(0, 0, 4, 3) << QSize(8, 25) << true;
+    // A few bytes of runs that would take a gigabyte.
+    QTest::newRow("huge for one unit") << QRect(5, 5, 1, 1) << QSize(16384, 16384) << true;
+}
+
+void TestBitmapStroke::imagesFarLargerThanTheRect()
+{
+    QFETCH(QRect, rect);
+    QFETCH(QSize, imageSize);
+    QFETCH(bool, fails);
+
+    // A blank image of any size is coded as its end code alone.
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        prepare(out);
+        out << rect << BitmapStroke::ImageFollows << qint32(imageSize.width())
+            << qint32(imageSize.height()) << QByteArray("\x0a", 1);
+    }
+    QDataStream in(bytes);
+    prepare(in);
+    BitmapStroke read;
+    in >> read;
+    QCOMPARE(in.status() != QDataStream::Ok, fails);
+    QCOMPARE(read.image().isNull(), fails);
+    if (!fails)
+        QCOMPARE(read.image().size(), imageSize);
 }
 
 QUILLMERE_TEST_MAIN(TestBitmapStroke)
