@@ -10,14 +10,17 @@
 
 namespace MouseEvents {
 
+// The source tells a real mouse from the copy the system makes of a pen.
 inline void send(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons = Qt::LeftButton,
-                 Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+                 Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                 Qt::MouseEventSource source = Qt::MouseEventNotSynthesized)
 {
     static quint64 clock = 0;
     Qt::MouseButton const button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     if (type == QEvent::MouseButtonRelease)
         buttons &= ~Qt::LeftButton;
-    QMouseEvent event(type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), button, buttons, modifiers);
+    QPointF const global = widget->mapToGlobal(QPointF(pos));
+    QMouseEvent event(type, QPointF(pos), global, global, button, buttons, modifiers, source);
     event.setTimestamp(clock += 20);
     QApplication::sendEvent(widget, &event);
 }

@@ -116,6 +116,7 @@ private slots:
     void mouseStrokeEndsWhereverItIsReleased_data();
     void mouseStrokeEndsWhereverItIsReleased();
     void mouseStrokeGrowsOnlyWithAButtonHeld();
+    void newThumbnailSizeCommitsTheStroke();
     void cursorFollowsTheTool();
 };
 
@@ -269,6 +270,33 @@ void TestXSheetAnnotation::mouseStrokeGrowsOnlyWithAButtonHeld()
     QCOMPARE(stack->text(0), QStringLiteral("Add Annotation"));
     QVERIFY(inked(s.note(3)) > 0);
     QVERIFY(s.note(4).isNull());
+    QVERIFY(s.note(5).isNull());
+}
+
+void TestXSheetAnnotation::newThumbnailSizeCommitsTheStroke()
+{
+    NotesSheet s;
+    s.show();
+    QUndoStack* const stack = s.scene->undoStack();
+    int const rowHeight = s.sheet.rowHeight();
+    QRect const cell = s.noteCell(2);
+    s.scribble(cell.center() - QPoint(30, 0), cell.center() + QPoint(30, 0), 6);
+    // The live buffer's scale holds only for the old row height.
+    s.scene->setThumbnailSize(s.scene->thumbnailSize() == KW::ThumbnailSize::ThumbnailLarge
+                                  ? KW::ThumbnailSize::ThumbnailTiny
+                                  : KW::ThumbnailSize::ThumbnailLarge,
+                              false);
+    QVERIFY(s.sheet.rowHeight() != rowHeight);
+    QCOMPARE(stack->count(), 1);
+    QImage const stored = s.note(3);
+    QVERIFY(inked(stored) > 0);
+    QCOMPARE(stored.height(), 56);
+
+    // The pen goes on and lifts: the committed stroke gets nothing more.
+    TabletEvents::send(s.viewport(), QEvent::TabletMove, s.noteCell(4).center());
+    s.lift(s.noteCell(4).center());
+    QCOMPARE(stack->count(), 1);
+    QCOMPARE(s.note(3), stored);
     QVERIFY(s.note(5).isNull());
 }
 
