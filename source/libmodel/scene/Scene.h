@@ -370,6 +370,9 @@ public:
 
     // Stroke input. The scene owns the one stroke in progress on the active
     // layer; the canvas feeds it guide points and takes it back at the end.
+    // Each pen event only announces the area the stroke grew by: the new
+    // pieces are rasterised when the frame is next drawn (and at the end),
+    // so that many pen events between two repaints cost one rasterisation.
     void beginStroke(Model::Stroke::GuidePoint&& guide);
     // direction: a point behind the first one, which gives the stroke its
     // start tangent.
@@ -377,6 +380,7 @@ public:
     void addStrokePoint(Model::Stroke::GuidePoint&& guide);
     // Null when no stroke was in progress.
     std::unique_ptr<Model::SingleStroke> endStroke();
+    // The stroke in progress with its buffer up to date; null without one.
     Model::SingleStroke const* activeStroke() const;
     bool hasActiveStroke() const;
     // Puts a finished stroke on top of the drawing shown at the cell and
@@ -504,8 +508,10 @@ private:
     QList<BacklightFrame> computeBacklightFrames() const;
     // Starts a stroke after discarding any stroke in progress.
     void startStroke(Stroke::GuidePoint&& guide, QPointF const* direction);
-    // Rasterises the newest segments and announces their area.
+    // Announces the area the stroke in progress changed since the last call.
     void emitStrokeRect();
+    // Brings the buffer of the stroke in progress up to date, if any.
+    void rasteriseActiveStroke() const;
     // The (frame, layer) cells that show the drawing of the cell, starting
     // with the cell that owns it.
     QList<std::pair<int, int>> cellsShowingDrawing(int layer, int frame);

@@ -271,8 +271,10 @@ void Scene::draw(QPainter* painter, QRect const& exposed) const
     if (scrubbing || !current || !current->isVisible())
         return;
     auto const* drawLayer = qobject_cast<DrawLayer const*>(current);
-    if (drawLayer && isDrawType(current->type()))
+    if (drawLayer && isDrawType(current->type())) {
+        rasteriseActiveStroke();
         drawLayer->draw(frame, painter, r, d->activeStroke.get());
+    }
     else
         current->draw(frame, painter, r);
 }
@@ -292,8 +294,10 @@ void Scene::drawOnlyCurrentFrame(QPainter* painter, QRect const& exposed) const
     paintLayersLive(painter, r, frame, current, !scrubbing);
     if (scrubbing || !current || !current->isVisible() || !isDrawType(current->type()))
         return;
-    if (auto const* drawLayer = qobject_cast<DrawLayer const*>(current))
+    if (auto const* drawLayer = qobject_cast<DrawLayer const*>(current)) {
+        rasteriseActiveStroke();
         drawLayer->draw(frame, painter, r, d->activeStroke.get());
+    }
 }
 
 void Scene::drawOnlyBackLight(QPainter* painter, QRect const& exposed) const

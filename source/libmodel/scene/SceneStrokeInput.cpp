@@ -27,7 +27,13 @@ using namespace SceneDetail;
 
 void Scene::emitStrokeRect()
 {
-    emit rectChanged(d->activeStroke->drawLastSegmentToBuffer());
+    emit rectChanged(d->activeStroke->takeChangedRect());
+}
+
+void Scene::rasteriseActiveStroke() const
+{
+    if (d->activeStroke)
+        d->activeStroke->rasterisePendingSegments();
 }
 
 void Scene::startStroke(Stroke::GuidePoint&& guide, QPointF const* direction)
@@ -101,6 +107,9 @@ std::unique_ptr<SingleStroke> Scene::endStroke()
     if (!d->activeStroke)
         return nullptr;
     d->activeStroke->addEndPoint();
+    // Whatever no repaint has shown yet goes into the buffer that the
+    // drawing takes over.
+    d->activeStroke->rasterisePendingSegments();
     // Still the active stroke while its last piece is repainted.
     emitStrokeRect();
     std::unique_ptr<SingleStroke> stroke = std::move(d->activeStroke);
@@ -110,6 +119,7 @@ std::unique_ptr<SingleStroke> Scene::endStroke()
 
 SingleStroke const* Scene::activeStroke() const
 {
+    rasteriseActiveStroke();
     return d->activeStroke.get();
 }
 

@@ -73,8 +73,16 @@ public:
     Tool::PenType penType = Tool::Marker;
     Tool::EraserType eraserType = Tool::Rubber;
     mutable QImage buffer;
-    // How many of the leading segments are already in the buffer.
+    // How many of the leading segments are already in the buffer, and how
+    // many have had their area reported for repainting.
     mutable int rasterisedSegments = 0;
+    mutable int reportedSegments = 0;
+
+    void forgetSegmentCounts()
+    {
+        rasterisedSegments = 0;
+        reportedSegments = 0;
+    }
 
     const DrawingTool* drawingTool() const { return qobject_cast<const DrawingTool*>(tool.get()); }
 
@@ -199,6 +207,8 @@ void SingleStroke::buildSegments(double t)
             d->segments.removeFirst();
             if (d->rasterisedSegments > 0)
                 --d->rasterisedSegments;
+            if (d->reportedSegments > 0)
+                --d->reportedSegments;
         }
         return;
     }
@@ -265,48 +275,23 @@ bool SingleStroke::appendLineSegment(double t)
 
 QRect SingleStroke::drawLastSegmentToBuffer() const
 {
+    rasterisePendingSegments();
+    return takeChangedRect();
+}
+
+QRect SingleStroke::takeChangedRect() const
+{
     if (d->buffer.isNull() || d->segments.isEmpty())
         return QRect();
 
-    // A builder run can append more than one segment (a corner appends two);
-    // all of them go into the buffer, or the stroke would look different
-    // once it is redrawn from its segments.
     const int count = int(d->segments.size());
-    const int first = std::clamp(d->rasterisedSegments, 0, count);
+    const int first = std::clamp(d->reportedSegments, 0, count);
     QRect changed;
-    if (first == count) {
-        // Nothing new; the pen may still have moved, so the last segment's
-        // area is repainted as before.
-        changed = d->segments.constLast()->boundingRect().adjusted(-1, -1, 1, 1);
-    } else {
-        QList<float> positions;
-        QList<float> colours;
-        QList<float> types;
-        for (int i = first; i < count; ++i) {
-            const Segment& segment = *d->segments.at(i);
-            changed |= segment.boundingRect().adjusted(-1, -1, 1, 1);
-            collectVertices(segment, positions, colours, types);
-        }
-        // Only what the buffer can show is rendered.
-        const QRect area = changed & d->buffer.rect();
-        if (!area.isEmpty()) {
-            QImage scratch(area.size(), QImage::Format_Alpha8);
-            if (!scratch.isNull()) {
-                scratch.fill(0);
-                const QTransform toScratch = QTransform::fromTranslate(-area.left(), -area.top());
-                OffscreenRenderer* renderer = OffscreenRenderer::instance();
-                const QRect whole(0, 0, area.width(), area.height());
-                if (d->toolKind == Tool::Draw)
-                    renderer->renderPenStroke(scratch, d->penType, area.topLeft(), 1.0f, whole,
-                                              toScratch, positions, colours, types);
-                else
-                    renderer->renderEraserStroke(scratch, d->eraserType, area.topLeft(), 1.0f,
-                                                 whole, toScratch, positions, colours, types);
-                Blending::maxBlendImages(d->buffer, scratch, area, area.topLeft());
-            }
-        }
-        d->rasterisedSegments = count;
-    }
+    // Nothing new: the pen may still have moved, so the last segment's area
+    // is repainted as before.
+    for (int i = std::min(first, count - 1); i < count; ++i)
+        changed |= d->segments.at(i)->boundingRect().adjusted(-1, -1, 1, 1);
+    d->reportedSegments = count;
 
     const QRect pen = QRectF(d->guidePoints.isEmpty() ? QPointF() : d->guidePoints.constLast().position,
                              QSizeF(-1.0, -1.0))
@@ -314,6 +299,46 @@ QRect SingleStroke::drawLastSegmentToBuffer() const
                           .toAlignedRect()
                           .adjusted(-3, -3, 3, 3);
     return (changed | pen | d->dottedLineRect) & d->buffer.rect();
+}
+
+void SingleStroke::rasterisePendingSegments() const
+{
+    const int count = int(d->segments.size());
+    const int first = std::clamp(d->rasterisedSegments, 0, count);
+    if (d->buffer.isNull() || first == count)
+        return;
+
+    // A builder run can append more than one segment (a corner appends two);
+    // all of them go into the buffer, or the stroke would look different
+    // once it is redrawn from its segments.
+    QList<float> positions;
+    QList<float> colours;
+    QList<float> types;
+    QRect changed;
+    for (int i = first; i < count; ++i) {
+        const Segment& segment = *d->segments.at(i);
+        changed |= segment.boundingRect().adjusted(-1, -1, 1, 1);
+        collectVertices(segment, positions, colours, types);
+    }
+    d->rasterisedSegments = count;
+    // Only what the buffer can show is rendered.
+    const QRect area = changed & d->buffer.rect();
+    if (area.isEmpty())
+        return;
+    QImage scratch(area.size(), QImage::Format_Alpha8);
+    if (scratch.isNull())
+        return;
+    scratch.fill(0);
+    const QTransform toScratch = QTransform::fromTranslate(-area.left(), -area.top());
+    OffscreenRenderer* renderer = OffscreenRenderer::instance();
+    const QRect whole(0, 0, area.width(), area.height());
+    if (d->toolKind == Tool::Draw)
+        renderer->renderPenStroke(scratch, d->penType, area.topLeft(), 1.0f, whole, toScratch,
+                                  positions, colours, types);
+    else
+        renderer->renderEraserStroke(scratch, d->eraserType, area.topLeft(), 1.0f, whole,
+                                     toScratch, positions, colours, types);
+    Blending::maxBlendImages(d->buffer, scratch, area, area.topLeft());
 }
 
 QRect SingleStroke::draw(QImage& target, const QRect& rect, const QTransform& transform,
@@ -439,7 +464,7 @@ bool SingleStroke::clipInsidePath(QPainterPath path)
     if (d->segments.isEmpty() || !path.contains(QRectF(boundingRect())))
         return false;
     d->segments.clear();
-    d->rasterisedSegments = 0;
+    d->forgetSegmentCounts();
     return true;
 }
 
@@ -449,7 +474,7 @@ void SingleStroke::clipOutsidePath(QPainterPath path)
     if (path.contains(rect) || path.intersects(rect))
         return;
     d->segments.clear();
-    d->rasterisedSegments = 0;
+    d->forgetSegmentCounts();
     d->bounds = QRect();
 }
 
@@ -502,7 +527,7 @@ QDataStream& operator>>(QDataStream& stream, SingleStroke& stroke)
     d.guidePoints.clear();
     d.resultPoints.clear();
     d.segments.clear();
-    d.rasterisedSegments = 0;
+    d.forgetSegmentCounts();
     d.dottedLineRect = QRect();
     d.bounds = QRect();
     d.tool.reset();

@@ -70,6 +70,14 @@ public:
     // segments, the pen's position and the last dotted line). A null
     // rectangle without buffer or segments.
     QRect drawLastSegmentToBuffer() const;
+    // The two halves of the above, for callers that rasterise once per
+    // repaint however many pen events came in between: the rectangle of
+    // buffer pixels to repaint for what the stroke did since the previous
+    // call (the segments appended since, or the last one when there are
+    // none, the pen's position and the last dotted line), rasterising
+    // nothing; and the rasterisation of every segment not yet in the buffer.
+    QRect takeChangedRect() const;
+    void rasterisePendingSegments() const;
 
     // Replaces the pixels of target inside rect by the stroke's coverage.
     QRect draw(QImage& target, const QRect& rect, const QTransform& transform,
