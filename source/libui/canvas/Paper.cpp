@@ -208,8 +208,7 @@ void Paper::updateUISize()
 
 void Paper::setMinMaxScrubOffset(int minOffset, int maxOffset)
 {
-    d->minScrubOffset = minOffset;
-    d->maxScrubOffset = maxOffset;
+    d->scrub.setBounds(minOffset, maxOffset);
 }
 
 void Paper::returnFlip_Menu()

@@ -18,8 +18,6 @@ class KWScene;
 
 namespace UI {
 
-class PaperGesture;
-
 // The drawing canvas: the current frame of the current scene shown like a
 // sheet of paper on a desk, under a view the user pans, zooms, turns and
 // mirrors without touching the drawing.
@@ -64,10 +62,6 @@ public:
 
     // The lasso and cutter may act: usable tool state and tools enabled.
     bool isLassoToolIdle() const;
-
-    // Gestures of other tools plug in here (the canvas owns them); their tool
-    // type routes presses, moves and releases to them.
-    void installGesture(Model::Tool::Type type, std::unique_ptr<UI::PaperGesture> gesture);
 
     // One event of the trackpad's pinch and pan gestures, as Qt's gesture
     // framework reports them. The canvas's gesture event hands them on here;

@@ -5,7 +5,7 @@
 #include "canvas/PaperPrivate.h"
 
 #include "actions/ActionManager.h"
-#include "canvas/PaperGesture.h"
+#include "canvas/PaperPointer.h"
 #include "scene/KWScene.h"
 #include "scene/Scene.h"
 #include "tools/ToolManager.h"
@@ -19,8 +19,6 @@
 #include <QTabletEvent>
 
 namespace UI {
-
-PaperGesture::~PaperGesture() = default;
 
 namespace {
 
@@ -41,12 +39,6 @@ Model::Tool::State toolState()
 
 } // namespace
 
-PaperGesture* Paper::PaperPrivate::gesture(Model::Tool::Type type) const
-{
-    const auto it = gestures.find(int(type));
-    return it == gestures.end() ? nullptr : it->second.get();
-}
-
 PaperPointer Paper::PaperPrivate::pointer(const QPointF& position, double pressure,
                                           quint64 timestamp,
                                           Qt::KeyboardModifiers modifiers) const
@@ -64,11 +56,6 @@ bool Paper::isLassoToolIdle() const
     return d->isLassoReady() && Model::Tool::m_enabled;
 }
 
-void Paper::installGesture(Model::Tool::Type type, std::unique_ptr<PaperGesture> gesture)
-{
-    d->gestures[int(type)] = std::move(gesture);
-}
-
 void Paper::PaperPrivate::routePress(const PaperPointer& p, bool tablet)
 {
     const QPointF& position = p.position;
@@ -76,8 +63,7 @@ void Paper::PaperPrivate::routePress(const PaperPointer& p, bool tablet)
         if (toolState() != Model::Tool::Usable || !Model::Tool::m_enabled || !scene)
             return;
         if (p.modifiers & Qt::AltModifier) {
-            if (PaperGesture* adjust = gesture(Model::Tool::PenAdjustment))
-                adjust->press(p);
+            processPenAdjustmentPress();
             return;
         }
         beginStroke(p, tablet ? tabletAnchor : mouseAnchor);
@@ -91,8 +77,7 @@ void Paper::PaperPrivate::routePress(const PaperPointer& p, bool tablet)
         handleOffset = pressPoint - handlePaths[3].boundingRect().center();
         processFloatingSelectionPress(position, p.modifiers);
     } else if (toolType == Model::Tool::Scrubbing) {
-        if (PaperGesture* scrub = gesture(Model::Tool::Scrubbing))
-            scrub->press(p);
+        processScrubbingPress();
     }
 }
 
@@ -112,9 +97,10 @@ void Paper::PaperPrivate::routeMove(const PaperPointer& p)
         processCombinedZPRMove(position);
     } else if (isLassoReady()) {
         processLassoingMove(position, p.pressure, p.timestamp);
-    } else if (toolType == Model::Tool::PenAdjustment || toolType == Model::Tool::Scrubbing) {
-        if (PaperGesture* g = gesture(toolType))
-            g->move(p);
+    } else if (toolType == Model::Tool::PenAdjustment) {
+        processPenAdjustmentMove(position);
+    } else if (toolType == Model::Tool::Scrubbing) {
+        processScrubbingMove(position);
     } else if (toolType == Model::Tool::FloatingSelection) {
         processFloatingSelectionMove(position, p.modifiers);
     }
@@ -136,9 +122,10 @@ void Paper::PaperPrivate::routeRelease(const PaperPointer& p)
         processLassoingRelease(position, p.pressure, p.timestamp);
     } else if (toolType == Model::Tool::FloatingSelection && Model::Tool::m_enabled) {
         processFloatingSelectionRelease(position);
-    } else if (toolType == Model::Tool::PenAdjustment || toolType == Model::Tool::Scrubbing) {
-        if (PaperGesture* g = gesture(toolType))
-            g->release(p);
+    } else if (toolType == Model::Tool::PenAdjustment) {
+        processPenAdjustmentRelease();
+    } else if (toolType == Model::Tool::Scrubbing) {
+        processScrubbingRelease(position);
     }
 }
 
@@ -392,8 +379,9 @@ void Paper::setCurrentToolType(Model::Tool::Type type)
         setMouseTracking(false);
         break;
     case Model::Tool::Scrubbing:
-        if (PaperGesture* scrub = d->gesture(type))
-            scrub->activate();
+        // Each time the tool is taken up, scrubbing starts from the active
+        // frame again.
+        d->scrub.resetBase();
         setMouseTracking(false);
         break;
     default:

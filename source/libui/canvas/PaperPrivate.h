@@ -4,10 +4,13 @@
 // the view transform (PaperView.cpp), painting (PaperPainting.cpp), the scene
 // binding (Paper.cpp), input routing (PaperInput.cpp), and one file per
 // gesture: the stroke, the view gestures, the trackpad gestures, off-pegs,
-// the lasso, and the floating selection's display and drag.
+// the lasso, scrubbing and pen adjustment, and the floating selection's
+// display and drag.
 
 #include "canvas/Paper.h"
-#include "canvas/PaperGesture.h"
+#include "canvas/PaperPointer.h"
+#include "canvas/PenAdjustmentGesture.h"
+#include "canvas/ScrubGesture.h"
 #include "strokes/SingleStroke.h"
 #include "strokes/Stroke.h"
 
@@ -20,8 +23,6 @@
 #include <QTimer>
 #include <QTransform>
 
-#include <climits>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -94,8 +95,6 @@ public:
     int shadowHeight = 32;
     QRectF shadowRect;
     QLinearGradient shadowGradient;
-    int minScrubOffset = INT_MIN;
-    int maxScrubOffset = INT_MAX;
 
     // Folds the partial transforms into T, P and F and re-derives what
     // follows them (grid overlay).
@@ -188,9 +187,7 @@ public:
     QPointF tabletHover;
     quint64 lastTabletPressTime = 0;
     quint64 lastTabletReleaseTime = 0;
-    std::map<int, std::unique_ptr<PaperGesture>> gestures;
 
-    PaperGesture* gesture(Model::Tool::Type type) const;
     PaperPointer pointer(const QPointF& position, double pressure, quint64 timestamp,
                          Qt::KeyboardModifiers modifiers) const;
     bool isLassoReady() const;
@@ -206,6 +203,16 @@ public:
     void beginStroke(const PaperPointer& pointer, const QPointF& anchor);
     void addStrokePoint(const PaperPointer& pointer);
     void finishStroke();
+
+    // --- Scrubbing and pen adjustment (ScrubbingAndPenAdjustment.cpp) --------
+    ScrubGesture scrub;
+    PenAdjustmentGesture penAdjustment;
+    void processScrubbingPress();
+    void processScrubbingMove(const QPointF& p);
+    void processScrubbingRelease(const QPointF& p);
+    void processPenAdjustmentPress();
+    void processPenAdjustmentMove(const QPointF& p);
+    void processPenAdjustmentRelease();
 
     // --- View gestures (ViewGestures.cpp) ------------------------------------
     double zoomDelta = 1.0;

@@ -4,7 +4,7 @@
 // stroke lands on a new drawing at the frame the user sees.
 #include "canvas/PaperPrivate.h"
 
-#include "canvas/PaperGesture.h"
+#include "canvas/PaperPointer.h"
 #include "commands/AddBlankDrawing.h"
 #include "commands/Stroke.h"
 #include "models/FrameRangeModel.h"
