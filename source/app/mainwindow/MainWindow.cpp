@@ -95,6 +95,17 @@ MainWindow::MainWindow(QWidget* parent)
 
     // Actions (their handlers are wired by the action set-up), then the
     // widgets that show them.
+    setupFileActions();
+    setupEditActions();
+    setupDrawActions();
+    setupFlipNPlayActions();
+    setupLightTableActions();
+    setupXSheetActions();
+    setupPickUpActions();
+    setupPaintActions();
+    setupWindowActions();
+    setupHelpActions();
+    setupOtherActions();
     setupShortcuts();
     setupControlsBar();
     setupToolSettings();
@@ -169,6 +180,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(QApplication::clipboard(), &QClipboard::changed, this,
             &MainWindow::onClipboardChanged);
 
+    setupMenus();
     setupContextMenus();
 
     setupCustomizeOverlay();

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "settings/KW.h"
+#include "strokes/FloatingSelection.h"
 
 #include <QClipboard>
 #include <QMainWindow>
+#include <QModelIndex>
+#include <QPainterPath>
 #include <QPointingDevice>
+#include <QTransform>
 
 #include "tools/Tool.h"
 
@@ -13,6 +17,7 @@
 #include "scene/Scene.h"
 
 class QCloseEvent;
+class QMenu;
 class QProgressDialog;
 class QResizeEvent;
 class QShowEvent;
@@ -158,8 +163,54 @@ public:
     // --- Tool switching, scrubbing, lasso and floating-selection routes (MainWindowTools.cpp)
 
     // --- Actions and menus (MainWindowActions.cpp, MainWindowMenus.cpp)
+public slots:
+    void aboutToShowRecentFiles();
+public:
+    // Fill the given menu, or a new one owned by the window when it is null.
+    QMenu* setupContextMenuDrawing(const QModelIndex& index, QMenu* menu = nullptr);
+    QMenu* setupContextMenuLayer(int layer, bool withOptions, QMenu* menu = nullptr);
+private:
+    void setupFileActions();
+    void setupEditActions();
+    void setupDrawActions();
+    void setupFlipNPlayActions();
+    void setupLightTableActions();
+    void setupXSheetActions();
+    void setupPickUpActions();
+    void setupPaintActions();
+    void setupWindowActions();
+    void setupHelpActions();
+    void setupOtherActions();
+    void setupMenus();
+    void setupFileMenu();
+    void setupEditMenu();
+    void setupDrawMenu();
+    void setupFlipNPlayMenu();
+    void setupLightTableMenu();
+    void setupXSheetMenu();
+    void setupPickUpMenu();
+    void setupPaintMenu();
+    void setupWindowMenu();
+    void setupHelpMenu();
 
     // --- Edit and draw handlers (MainWindowEdit.cpp)
+public slots:
+    // The commands that act on the selected cells or the current cell.
+    void onActionCellCommand(KW::Action action);
+    void onActionCutDrawing();
+    void onActionCopyDrawing();
+    void onActionPasteDrawing();
+    void onActionSelectAllDrawings();
+    void onActionCloneEachSelectedDrawingOnce();
+    void onActionCycleSelectedDrawingsOnce();
+    void onActionCollapseVectorData();
+    void clearCellSelection();
+    void onSelectionChanged();
+    void onFloatingSelectionChanged();
+private:
+    // The current cell, or the one before it when the current cell is the
+    // virtual last frame; the frame-range offset moves it by rows.
+    QModelIndex editTargetIndex(int rowOffset = 0) const;
 
     // --- Navigation, view, layer and window handlers (MainWindowNavigation.cpp, MainWindowViewHandlers.cpp)
 

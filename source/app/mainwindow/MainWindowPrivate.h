@@ -105,6 +105,9 @@ struct MainWindow::Private
     AutosaveManager* autosaveManager = nullptr;
     QString lastFailedAutosave; // the message of the last failed backup, told once
 
+    // Menus
+    QMenu* openRecentMenu = nullptr;
+
     // Tool routes
     QVariant zprToolState;
     QMetaObject::Connection scrubbingStartedConnection;
