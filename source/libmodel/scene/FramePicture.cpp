@@ -8,7 +8,7 @@
 
 namespace Model {
 
-void FramePicture::reset(QRect const& area)
+void FramePicture::reset(QRect const& area, QRect const& replaced)
 {
     m_made = true;
     m_area = area.isEmpty() ? QRect() : area;
@@ -29,8 +29,21 @@ void FramePicture::reset(QRect const& area)
         m_image.fill(Qt::transparent);
         return;
     }
-    for (int y = 0; y < size.height(); ++y)
-        std::memset(m_image.scanLine(y), 0, size_t(size.width()) * sizeof(QRgb));
+    // What the caller replaces at once need not be cleared first.
+    QRect const kept = (replaced & m_area).translated(-m_area.topLeft());
+    auto const clear = [this](int y, int from, int to) {
+        if (from < to)
+            std::memset(reinterpret_cast<QRgb*>(m_image.scanLine(y)) + from, 0,
+                        size_t(to - from) * sizeof(QRgb));
+    };
+    for (int y = 0; y < size.height(); ++y) {
+        if (y < kept.top() || y > kept.bottom()) {
+            clear(y, 0, size.width());
+        } else {
+            clear(y, 0, kept.left());
+            clear(y, kept.right() + 1, size.width());
+        }
+    }
 }
 
 bool FramePicture::begin(QPainter& painter)

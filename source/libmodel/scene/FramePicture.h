@@ -18,8 +18,9 @@ class FramePicture
 public:
     // Starts a new, transparent picture whose pixels cover area (frame
     // coordinates; empty for a picture without any), reusing the memory when
-    // it is large enough.
-    void reset(QRect const& area);
+    // it is large enough. The part replaced, which the caller paints over at
+    // once with a mode that replaces pixels, is left as it was.
+    void reset(QRect const& area, QRect const& replaced = QRect());
     // Opens painter on the picture in frame coordinates; false when the
     // picture has no pixels.
     bool begin(QPainter& painter);

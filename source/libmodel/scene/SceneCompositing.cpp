@@ -195,7 +195,8 @@ void Scene::updateCachedFramePixmap(bool updateBacklight)
     } else {
         area |= d->currentFrameInk;
     }
-    d->framePicture.reset(area);
+    // The light table is copied over its whole area first.
+    d->framePicture.reset(area, d->backlightPicture.area());
     QPainter painter;
     if (!d->framePicture.begin(painter))
         return;

@@ -572,9 +572,12 @@ void TestSceneComposite::softInkCompositesAsThePainterBlendsIt()
         layers.append(layer);
     }
     layers.at(0)->setOpacity(0.6);
-    scene.setFrameRange(1, 3, 2, 1);
+    scene.setFrameRange(1, 3, 3, 1);
     scene.setOffPegsTransform(1, 0, QTransform::fromTranslate(offPegs.x(), offPegs.y()));
     scene.setBacklightSettings(backlight(true));
+    // The pictures of another frame are there first: nothing of them stays.
+    scene.updateCachedFramePixmap(true);
+    QVERIFY(scene.setActiveFrameAndLayerInternal(2, 1, Model::Scene::KeepWithinDrawnFrames));
     scene.updateCachedFramePixmap(true);
 
     // The layers painted onto whole frames through clipped painters, which
