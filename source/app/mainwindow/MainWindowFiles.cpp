@@ -142,6 +142,9 @@ bool MainWindow::openFile(const QString& filename)
     if (!bundle)
         return false;
     replaceKWScene(bundle);
+    // A scene opened at start-up may be the one a crash interrupted: its ring
+    // of backups goes on after the newest one instead of overwriting it.
+    resetAutosave();
     return true;
 }
 

@@ -25,11 +25,13 @@
 #include "xsheet/XSheet.h"
 
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QUndoGroup>
 #include <QUndoStack>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -179,6 +181,15 @@ void MainWindow::connectSceneToWindow(Model::KWScene* kwscene)
             d->opacitySlider->setOpacity(opacity);
     });
 
+    // While cells are dragged the label tells the frame they would land on.
+    connect(kwscene->frameRangeModel(), &Model::FrameRangeModel::dragDistanceChanged, this,
+            [this, scene](int distance) {
+                const qint64 target = qint64(scene->activeFrame()) + distance;
+                if (d->frameNumberLabel && target != 0 && target <= std::numeric_limits<int>::max()
+                    && target >= std::numeric_limits<int>::min())
+                    d->frameNumberLabel->setText(QString::number(target));
+            });
+
     // Frame rate
     auto applyFrameRate = [this](double rate) {
         Model::Settings::instance()->setDefaultFrameRate(rate);
@@ -231,6 +242,10 @@ void MainWindow::connectSceneToWindow(Model::KWScene* kwscene)
         if (audio >= first && audio <= last)
             updateAudioActions();
     });
+    auto layersRearranged = [this] { ui->centralwidget->setFocus(Qt::OtherFocusReason); };
+    connect(scene, &Model::Scene::beginRemoveLayer, this, layersRearranged);
+    connect(scene, &Model::Scene::beginInsertLayer, this, layersRearranged);
+    connect(scene, &Model::Scene::layerMoved, this, layersRearranged);
     connect(scene, &Model::Scene::nameChanged, this, [this] { actualizeTitlebar(); });
 }
 

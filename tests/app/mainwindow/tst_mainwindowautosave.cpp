@@ -5,6 +5,7 @@
 #include "autosave/AutosaveManager.h"
 #include "settings/Settings.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -148,6 +149,28 @@ private slots:
         f.window->autosaveScene();
         QVERIFY(f.manager()->isSaveTimerActive());
         QVERIFY(f.manager()->hasChanges());
+    }
+
+    void reopeningAfterACrashKeepsTheNewestBackup()
+    {
+        Fixture f;
+        const QString walk = QDir(f.folder.path()).filePath("walk.kw");
+        QVERIFY(f.window->saveScene(f.scene(), walk));
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int n : {1, 2}) {
+            QFile backup(QDir(f.folder.path()).filePath(QString("walk_backup%1.kw").arg(n)));
+            QVERIFY(backup.open(QIODevice::WriteOnly));
+            QVERIFY(backup.setFileTime(now.addSecs(n == 2 ? -10 : -100),
+                                       QFileDevice::FileModificationTime));
+        }
+        f.window->newScene(MainWindow::NewSceneWithoutAsking);
+        QCOMPARE(f.manager()->nextFileNumber(), 1);
+        QVERIFY(f.window->openFile(walk));
+        QCOMPARE(f.manager()->nextFileNumber(), 3);
+        f.edit();
+        f.now += 3;
+        f.window->autosaveScene();
+        QVERIFY(QFileInfo::exists(f.backup(3)));
     }
 
     void theTimersDriveTheBackupsWhenSwitchedOn()

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -131,6 +132,34 @@ private slots:
                  QString("\"%1\" has been modified.\n\nSave the scene?").arg(name));
         QCOMPARE(QFileInfo::exists(f.path("kept.kw")), saved);
         QCOMPARE(f.scene()->undoStack()->isClean(), saved);
+    }
+
+    void aNewSceneThroughTheDialogHoldsItsFirstDrawing()
+    {
+        Fixture f;
+        bool accept = false;
+        answerWith(f, [&accept](const Prompter::Request& r) {
+            Prompter::Reply reply;
+            if (r.kind == Prompter::Kind::Dialog) {
+                auto* frames = r.dialog->findChild<QLineEdit*>("initialNumberOfFrames");
+                frames->selectAll();
+                QTest::keyClicks(frames, "24");
+                reply.result = accept ? QDialog::Accepted : QDialog::Rejected;
+            }
+            return reply;
+        });
+        Model::Scene* before = f.scene();
+        f.window->newScene(MainWindow::NewSceneAskSettings);
+        QCOMPARE(f.scene(), before);
+
+        accept = true;
+        f.window->newScene(MainWindow::NewSceneAskSettings);
+        QVERIFY(f.scene() != before);
+        QCOMPARE(f.scene()->numLayers(), 3);
+        QCOMPARE(f.scene()->layerLength(0), 24);
+        QVERIFY(f.scene()->isOriginalFrame(0, 1));
+        QVERIFY(!f.scene()->isOriginalFrame(0, 24));
+        QCOMPARE(Model::Settings::instance()->defaultInitialNumberOfFrames(), 24);
     }
 
     void saveAsProposesTheSceneNameInTheSaveFolder()

@@ -5,6 +5,8 @@
 #include "commands/SetActiveFrameAndLayer.h"
 #include "models/FrameRangeModel.h"
 #include "playback/PlaybackController.h"
+#include "rendering/OffscreenRenderer.h"
+#include "settings/Settings.h"
 #include "scene/StrokeLayer.h"
 #include "strokes/SingleStroke.h"
 #include "timeline/Timeline.h"
@@ -110,6 +112,19 @@ private slots:
         f.window->setKWScene(nullptr);
         QVERIFY(!f.window->quillmereScene());
         QVERIFY(!f.window->findChild<QUndoGroup*>()->activeStack());
+    }
+
+    void aFrameSizeChangeResizesTheBuffersAndTheDefault()
+    {
+        MainWindowFixture f;
+        QSize bufferDuringChange;
+        QObject::connect(f.scene(), &Model::Scene::frameSizeAboutToChange, f.scene(), [&] {
+            bufferDuringChange = Model::OffscreenRenderer::instance()->currentFBOSize();
+        });
+        f.scene()->setFrameSize(QSize(640, 480), KW::FitMode::FitModeIgnore, nullptr);
+        // The window's handler ran first, before the scene's drawings changed.
+        QCOMPARE(bufferDuringChange, QSize(640, 480));
+        QCOMPARE(Model::Settings::instance()->defaultFrameSize(), QSize(640, 480));
     }
 
     void theTimelineFollowsTheScene()
