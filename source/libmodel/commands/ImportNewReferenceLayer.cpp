@@ -42,7 +42,6 @@ ImportNewReferenceLayer::ImportNewReferenceLayer(Model::Scene* scene, QList<QStr
         setObsolete(true);
     if (!scene)
         return;
-    d->name = scene->getNextLayerName();
     d->atConstruction = RangeRecord::ofActiveCell(scene);
     setText(commandText("Import Frames", "Commands::Import"));
     if (!files.isEmpty())
@@ -76,7 +75,6 @@ void ImportNewReferenceLayer::import(QStringList files, QWidget* parentWidget, i
     auto layer = std::make_shared<Model::ReferenceLayer>(d->scene->frameSize(), d->scene);
     auto& cells = layer->frames();
     cells.clear();
-    layer->setName(d->name);
 
     QProgressDialog progress(parentWidget);
     progress.setWindowModality(Qt::WindowModal);
@@ -144,6 +142,10 @@ void ImportNewReferenceLayer::import(QStringList files, QWidget* parentWidget, i
         setObsolete(true);
         return;
     }
+    // The layer's number is taken only now: a refused or cancelled import
+    // leaves the scene as it was.
+    d->name = d->scene->getNextLayerName();
+    layer->setName(d->name);
     d->outcome = Outcome::Imported;
     d->layer = layer;
     d->maximumAfterImport = std::max(int(cells.size()), d->atConstruction.maximum);

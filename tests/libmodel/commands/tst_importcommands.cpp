@@ -109,12 +109,15 @@ void TestImportCommands::unreadableFilesAddNothing()
     file.write("not an image at all");
     file.close();
 
+    int const highest = f.scene->highestUsedLayerNumber();
     auto* nothing = new Commands::ImportNewReferenceLayer(f.scene, {broken}, nullptr);
     QCOMPARE(nothing->outcome(), Commands::ImportNewReferenceLayer::Outcome::NothingRead);
     QCOMPARE(nothing->unreadableFiles(), QStringList{broken});
     QVERIFY(!f.push(nothing));
     QVERIFY(!f.push(new Commands::ImportNewReferenceLayer(f.scene, {}, nullptr)));
     QCOMPARE(f.scene->numLayers(), 5);
+    // Not even a layer number is used up: the scene is as it was.
+    QCOMPARE(f.scene->highestUsedLayerNumber(), highest);
 
     // A readable file beside it is imported; the caller still learns which
     // one gave nothing.
@@ -123,6 +126,8 @@ void TestImportCommands::unreadableFilesAddNothing()
     QCOMPARE(some->outcome(), Commands::ImportNewReferenceLayer::Outcome::Imported);
     QCOMPARE(some->unreadableFiles(), QStringList{broken});
     QVERIFY(f.push(some));
+    QCOMPARE(f.scene->highestUsedLayerNumber(), highest + 1);
+    QCOMPARE(f.scene->layer(f.scene->numLayers() - 1)->name(), QString::number(highest + 1));
 }
 
 void TestImportCommands::soundFileBecomesTheSound_data()
