@@ -8,11 +8,14 @@
 #include "canvas/DrawingArea.h"
 #include "canvas/Paper.h"
 #include "canvas/ReferenceDisplay.h"
+#include "customize/CustomizeOverlay.h"
 #include "dialogs/CustomizeBacklightDialog.h"
 #include "dialogs/Preferences.h"
 #include "panels/Palette.h"
 #include "panels/SpeedDial.h"
 #include "panels/ToolBar.h"
+#include "panels/ToolPocket.h"
+#include "panels/ToolSettings.h"
 #include "playback/PlaybackController.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/KWScene.h"
@@ -32,6 +35,7 @@
 #include <QClipboard>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
 #include <QUndoGroup>
@@ -77,6 +81,13 @@ MainWindow::MainWindow(QWidget* parent)
 
     // step 9: the timeline's range handles edit the scene's frame range
     connect(ui->timeline, &UI::Timeline::rangeChanged, this, &MainWindow::setFrameRange);
+    // The playhead and its scrubbing.
+    connect(ui->timeline, &UI::Timeline::valueChanged, this, &MainWindow::onTimelineValueChanged);
+    connect(ui->timeline, &UI::Timeline::sliderPressed, this, &MainWindow::onTimelineSliderPressed);
+    connect(ui->timeline, &UI::Timeline::sliderMoved, this, &MainWindow::onTimelineSliderMoved);
+    connect(ui->timeline, &UI::Timeline::sliderDragged, this, &MainWindow::onTimelineSliderDragged);
+    connect(ui->timeline, &UI::Timeline::sliderReleased, this,
+            &MainWindow::onTimelineSliderReleased);
 
     // The exposure sheet follows the settings it shows.
     connect(settings, &Model::Settings::showBeyondButtonsChanged, d->xsheet,
@@ -88,6 +99,8 @@ MainWindow::MainWindow(QWidget* parent)
     // Tool bar over the canvas.
     m_toolBar = new UI::ToolBar(ui->centralwidget);
     connect(this, &MainWindow::resized, ui->frame, &UI::DrawingArea::triggerLeftAndRightCenterMoved);
+    connect(ui->frame, &UI::DrawingArea::leftAndRightCenterMoved, this,
+            &MainWindow::onLeftAndRightCenterMoved);
     connect(settings, &Model::Settings::toolBarPositionChanged, this,
             &MainWindow::updateToolBarLocation);
     connect(settings, &Model::Settings::toolBarVisibleChanged, m_toolBar, &QWidget::setVisible);
@@ -109,12 +122,36 @@ MainWindow::MainWindow(QWidget* parent)
     setupShortcuts();
     setupControlsBar();
     setupToolSettings();
+    setupHandlerActionConnections();
+    connect(d->shiftLeftShortcut, &QShortcut::activated, this, &MainWindow::onShiftLeft);
+    connect(d->shiftRightShortcut, &QShortcut::activated, this, &MainWindow::onShiftRight);
+    setupFrameNumberLabel();
+    // The settings panels drop down from their pockets in the controls bar.
+    for (const auto& [pocket, kind] : {std::pair{d->firstToolPocket, Model::Tool::Erase},
+                                       std::pair{d->secondToolPocket, Model::Tool::Draw}}) {
+        const Model::Tool::Type type = kind;
+        connect(pocket, &UI::ToolPocket::pressed, this,
+                [this, type](int slot) { onToolPocketPressed(type, slot); });
+        connect(pocket, &UI::ToolPocket::focusReceived, this,
+                [this, type] { onToolPocketFocusReceived(type); });
+    }
+    connect(action(KW::Action::DrawSettings), &QAction::triggered, this,
+            &MainWindow::onActionDrawSettings);
+    connect(action(KW::Action::EraseSettings), &QAction::triggered, this,
+            &MainWindow::onActionEraseSettings);
+    for (UI::ToolSettings* panel : {d->eraseSettings, d->drawSettings})
+        connect(panel, &UI::ToolSettings::lostFocus, this, &MainWindow::startDropdownTimer);
+    connect(ui->frame, &UI::DrawingArea::topLeftMoved, this, &MainWindow::placeToolSettings);
 
     // Cursor and tools.
     connect(tools, &Model::ToolManager::cursorChanged, ui->frame, &QWidget::setCursor);
     connect(this, &MainWindow::resized, ui->frame, &UI::DrawingArea::triggerTopLeftMoved);
     connect(d->playbackButton, &QAbstractButton::clicked, m_playbackController,
             &PlaybackController::togglePlayback);
+    connect(m_playbackController, &PlaybackController::playbackChanged, this,
+            &MainWindow::onPlaybackChanged);
+    connect(m_playbackController, &PlaybackController::skippedFrame, this, &MainWindow::onFramesLost,
+            Qt::UniqueConnection);
     connect(settings, &Model::Settings::drawCursorTypeChanged, tools,
             &Model::ToolManager::updateCursor);
     connect(settings, &Model::Settings::drawCursorOpacityChanged, tools,
@@ -126,6 +163,7 @@ MainWindow::MainWindow(QWidget* parent)
     setupDropdownTimer();
     setupZPRTimer();
     setupZoomTimer();
+    connectKeyTimers();
     updateAudioActions();
     updateFramerateActions(m_playbackController->frameRate());
 
@@ -145,6 +183,14 @@ MainWindow::MainWindow(QWidget* parent)
     d->secondarySpeedDial->hide();
 
     d->backlightDialog = new UI::CustomizeBacklightDialog(settings->backlightSettings(), this);
+    connect(d->backlightDialog, &UI::CustomizeBacklightDialog::settingsChanged, this,
+            &MainWindow::onBacklightDialogSettingsChanged);
+    connect(settings, &Model::Settings::backlightSettingsChanged, this,
+            &MainWindow::onBacklightSettingsChanged);
+
+    connect(ui->splitter, &QSplitter::splitterMoved, this, &MainWindow::onSplitterMoved);
+    connect(ui->splitter, &QSplitter::splitterMoved, ui->scrollAreaWidgetContents,
+            [this] { ui->scrollAreaWidgetContents->setFocus(); });
 
     QPalette xsheetPalette = d->xsheet->palette();
     xsheetPalette.setColor(QPalette::All, QPalette::Window, QColor(100, 96, 92));
@@ -153,15 +199,25 @@ MainWindow::MainWindow(QWidget* parent)
 
     d->opacitySlider = new UI::OpacitySlider(ui->centralwidget);
     d->opacitySlider->hide();
+    connect(d->opacitySlider, &UI::OpacitySlider::opacityChanged, this, &MainWindow::onOpacityChanged);
+    connect(d->opacitySlider, &UI::OpacitySlider::opacitySliderMoved, this,
+            &MainWindow::onOpacitySliderMoved);
+    connect(d->xsheet, &UI::XSheet::opacityClicked, this, &MainWindow::onXSheetOpacityClicked);
+    connect(d->xsheet, &UI::XSheet::opacityCenterMoved, this,
+            &MainWindow::onXSheetOpacityCenterMoved);
 
     d->layerRenameWidget = new UI::LayerRenameWidget(ui->centralwidget);
     d->layerRenameWidget->hide();
+    connect(d->layerRenameWidget, &UI::LayerRenameWidget::renamed, this, &MainWindow::onLayerRenamed);
 
     d->detachedXSheet = new UI::DetachedXSheet(this);
+    connect(d->detachedXSheet, &UI::DetachedXSheet::hidden, this, &MainWindow::onDetachedXSheetHidden);
     connect(d->detachedXSheet, &UI::DetachedXSheet::keyPressed, this, &MainWindow::keyPressEvent);
     connect(d->detachedXSheet, &UI::DetachedXSheet::keyReleased, this,
             &MainWindow::keyReleaseEvent);
     d->referenceDisplay = new UI::ReferenceDisplay(this);
+    connect(d->referenceDisplay, &UI::ReferenceDisplay::hidden, this,
+            &MainWindow::onReferenceDisplayHidden);
     connect(d->referenceDisplay, &UI::ReferenceDisplay::keyPressed, this,
             &MainWindow::keyPressEvent);
     connect(d->referenceDisplay, &UI::ReferenceDisplay::keyReleased, this,
@@ -172,8 +228,14 @@ MainWindow::MainWindow(QWidget* parent)
             qOverload<double>(&MainWindow::actualizeTitlebar));
     connect(paper, &UI::Paper::zoomLevelToFitChanged, this,
             &MainWindow::updateFitPaperToViewAction);
+    connect(paper, &UI::Paper::mirrorViewChanged, this, &MainWindow::onMirrorViewChanged);
+    connect(paper, &UI::Paper::floatingSelectionStamped, this,
+            &MainWindow::onFloatingSelectionStamped);
+    connect(paper, &UI::Paper::scrubOffsetChanged, this, &MainWindow::onScrubOffsetChanged);
 
     connect(settings, &Model::Settings::gridTypeChanged, paper, &UI::Paper::setGridType);
+    connect(settings, &Model::Settings::thumbnailSizeChanged, this,
+            &MainWindow::onThumbnailSizeChanged);
     connect(settings, &Model::Settings::transparencyTypeChanged, this,
             &MainWindow::updateTransparencyType);
 
@@ -182,8 +244,21 @@ MainWindow::MainWindow(QWidget* parent)
 
     setupMenus();
     setupContextMenus();
+    connect(ui->menubar, &QMenuBar::triggered, this, &MainWindow::onMenuBarTriggered);
+    connect(d->showBeyondButtonsEntry, &QAction::toggled, this,
+            &MainWindow::onShowBeyondButtonsToggled);
+    connect(d->xsheet, &UI::XSheet::doubleClickedLayer, this,
+            &MainWindow::onXSheetDoubleClickedLayer);
 
     setupCustomizeOverlay();
+    connect(this, &MainWindow::resized, d->customizeOverlay,
+            [this] { d->customizeOverlay->resize(size()); });
+    connect(d->customizeOverlay, &UI::CustomizeOverlay::toolBarUpdated, this,
+            &MainWindow::onCustomizeToolBarUpdated);
+    connect(d->customizeOverlay, &UI::CustomizeOverlay::speedDialsUpdated, this,
+            &MainWindow::onCustomizeSpeedDialsUpdated);
+    connect(settings, &Model::Settings::collapseAutomaticallyChanged, this,
+            &MainWindow::onCollapseAutomaticallyChanged);
     connect(settings, &Model::Settings::UIScaleChanged, this, &MainWindow::updateUISize);
 
     restoreSettings();

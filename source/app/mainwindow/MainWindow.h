@@ -10,13 +10,18 @@
 #include <QPointingDevice>
 #include <QTransform>
 
+#include "settings/BacklightSettings.h"
+#include "settings/KW.h"
 #include "tools/Tool.h"
 
+#include <functional>
 #include <memory>
 
 #include "scene/Scene.h"
 
+class QAction;
 class QCloseEvent;
+class QKeyEvent;
 class QMenu;
 class QProgressDialog;
 class QResizeEvent;
@@ -32,7 +37,9 @@ class SceneModel;
 
 namespace UI {
 class Palette;
+class SpeedDial;
 class ToolBar;
+class ToolSettings;
 } // namespace UI
 
 // The one top-level window. Callers see one class; its implementation is
@@ -213,13 +220,174 @@ private:
     QModelIndex editTargetIndex(int rowOffset = 0) const;
 
     // --- Navigation, view, layer and window handlers (MainWindowNavigation.cpp, MainWindowViewHandlers.cpp)
+public slots:
+    // Frame and range navigation
+    void onActionStepBack();
+    void onActionStepForward();
+    void onActionStepBackSkippingLocalClones();
+    void onActionStepForwardSkippingLocalClones();
+    void onActionSkipBackToKeyDrawing();
+    void onActionSkipForwardToKeyDrawing();
+    void onActionJumpToStart();
+    void onActionJumpToEnd();
+    void onActionRangeStartStepBack();
+    void onActionRangeStartStepForward();
+    void onActionRangeEndStepBack();
+    void onActionRangeEndStepForward();
+    void onActionRangeStartToFirstFrame();
+    void onActionRangeEndToLastFrame();
+    void onShiftLeft();
+    void onShiftRight();
+    // Frame rate and sound
+    void onActionFrameRate(double fps);
+    void onActionFrameRateCustom();
+    void onActionMuteAudio();
+    void onActionDiscardAudio();
+    void onFramesLost();
+    void onPlaybackChanged(bool playing);
+    // Frame-number label of the controls bar
+    void setupFrameNumberLabel();
+    void updateFrameNumberLabel(int frame, bool scrubbedOnward);
+    // Timeline
+    void onTimelineValueChanged(int value);
+    void onTimelineSliderPressed();
+    void onTimelineSliderMoved(int frame);
+    void onTimelineSliderDragged(int frame);
+    void onTimelineSliderReleased(int frame);
+
+    // View
+    void onActionResetView();
+    void onActionFitPaperToView();
+    void onActionViewToX1();
+    void zoomPaperInToNextLevel();
+    void zoomPaperOutToNextLevel();
+    void zoomPaperTo(double level);
+    void rotatePaperTo(double angle);
+    void rotatePaperToNext(double step);
+    void onActionGridOnOff(bool checked);
+    void onActionMirrorView(bool checked);
+    void onMirrorViewChanged(bool mirror);
+    void onActionCustomizeBacklight();
+    void onBacklightDialogSettingsChanged(const Model::BacklightSettings& settings);
+    void onBacklightSettingsChanged(const Model::BacklightSettings& settings);
+    void onActionMarkAsKeyDrawing();
+    void onActionUnmarkAllKeyDrawings();
+    void onActionOnlyBacklightKeyFrames(bool checked);
+    void onScrubOffsetChanged(int offset);
+    void onFloatingSelectionStamped(Qt::KeyboardModifiers modifiers);
+    void onThumbnailSizeChanged(KW::ThumbnailSize size);
+    void onCollapseAutomaticallyChanged(bool on);
+    void onShowBeyondButtonsToggled(bool on);
+    void onLeftAndRightCenterMoved(QPoint left, QPoint right);
+    // Where the exposure sheet stands
+    void onActionXSheetShow(bool checked);
+    void onActionXSheetOppositeSide();
+    void onActionXSheetLeftSide();
+    void onActionXSheetRightSide();
+    void onActionXSheetDetach(bool checked);
+    void onDetachedXSheetHidden();
+    void onSplitterMoved();
+    void updateXSheetLocation();
+
+    // Layers and pick-up
+    void onActionNewLayer();
+    void onActionNewPaintLayer();
+    void onActionDuplicateActiveLayer();
+    void onActionDiscardActiveLayer();
+    void onActionMergeLayerDown();
+    void onActionLayerAbove();
+    void onActionLayerBelow();
+    void onActionLayerTop();
+    void onActionLayerBottom();
+    void onActionLayerVisibility(bool checked);
+    void onActionLayerLink(bool checked);
+    void onActionShowNothingBeyond();
+    void onActionFreezeLastDrawingBeyond();
+    void onActionCycleDrawingsBeyond();
+    void onActionUnlinkAllLayers();
+    void onActionLinkAllLayers();
+    void updateLayerActions();
+    void onActionDropFloatingSelection();
+    void onActionGetLatestFloatingSelectionBack();
+    void onOpacityChanged(int layer, double oldOpacity, double newOpacity);
+    void onOpacitySliderMoved(int layer, double opacity);
+    void onXSheetOpacityClicked(int layer);
+    void onXSheetOpacityCenterMoved(QPoint center);
+    void onLayerRenamed(const QString& name);
+    void onXSheetDoubleClickedLayer(int layer, QRect headerRect);
+
+    // Paint, window and help
+    void onActionPalette();
+    void onActionColorPickerTool();
+    void onActionFillTool();
+    void onActionReferenceDisplay(bool checked);
+    void onReferenceDisplayHidden();
+    void onActionCustomizeToolBar();
+    void onActionCustomizeSpeedDials();
+    void onActionFullScreen();
+    void onActionPrimarySpeedDial();
+    void onActionSecondarySpeedDial();
+    void onActionVideoTutorials();
+    void onActionAbout();
+    void onActionSettings();
+    void onActionSceneSettings();
+    void showVideoTutorialsIfWanted();
+
+    // Tool settings panels under the controls bar's pockets, customising
+    void onToolPocketPressed(Model::Tool::Type kind, int slot);
+    void onToolPocketFocusReceived(Model::Tool::Type kind);
+    void onActionDrawSettings();
+    void onActionEraseSettings();
+    void placeToolSettings();
+    void onMenuBarTriggered(QAction* action);
+    void onCustomizeToolBarUpdated();
+    void onCustomizeSpeedDialsUpdated();
+
+private:
+    // Connects the catalogue actions of the handlers above and of the key
+    // handling's tool toggles.
+    void setupHandlerActionConnections();
+    // Applies a frame found by a step or a skip: only a change inside the
+    // stepping span moves the active frame.
+    void stepToFrame(int frame);
+    // The nearest frame from the active one, backwards or forwards, that
+    // passes the test; the search wraps round the stepping span once.
+    int findFrame(bool forward, const std::function<bool(int layer, int frame)>& accept) const;
+    void extendSelectionTo(int step);
+    void setBeyondLast(int mode);
+    void toggleSpeedDial(UI::SpeedDial* dial, UI::SpeedDial* other);
+
 
     // --- Key handling and held-key tools (MainWindowKeys.cpp)
 public:
-    // The state the tool of a type would have on the active cell.
+    // The hold delays of Space and Z, and of D and E; tests shorten them.
+    void setHoldIntervals(int zoomAndZPRMs, int popupMs);
     Model::Tool::State calcToolState(Model::Tool::Type type) const;
 public slots:
+    void startZoomTimer();
+    void stopZoomTimer();
+    void startZPRTimer();
+    void stopZPRTimer();
+    void immediateSwitchToZoom();
+    void immediateSwitchToZPR();
+    void stopPopupTimers();
+    void startDropdownTimer();
+    void stopDropdownTimer();
+    void closeDrawAndEraseDropdowns();
+    void closeDrawAndErasePopups();
+    void onActionDrawEraseToggle();
     void updateCurrentToolState();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    // Gives the pop-up, dropdown and hold timers their timeouts.
+    void connectKeyTimers();
+    void handleShortcutOverride(QKeyEvent* event);
+    void showPopupPanel(UI::ToolSettings* panel);
 
 
     // --- Window state, first show and close (MainWindowState.cpp)

@@ -4,10 +4,12 @@
 
 #include <QIcon>
 #include <QMetaObject>
+#include <QPoint>
 #include <QPointer>
 #include <QVariant>
 
 class QAction;
+class QDialog;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -120,6 +122,15 @@ struct MainWindow::Private
     int zprTimerInterval = 200;
     QTimer* zoomTimer = nullptr;
     int zoomTimerInterval = 200;
+    int popupTimerInterval = 200;
+    QPoint popupPointerPos;
+    QMetaObject::Connection zprPressConnection;
+    QMetaObject::Connection zoomPressConnection;
+
+    // Navigation, view and layer handlers
+    QTimer* framesLostTimer = nullptr;
+    int renamedLayer = -1;
+    QPointer<QDialog> aboutDialog;
 
     // Tablet
     QPointingDevice::PointerType lastPointerType = QPointingDevice::PointerType::Unknown;

@@ -242,11 +242,26 @@ void MainWindow::connectSceneToWindow(Model::KWScene* kwscene)
         if (audio >= first && audio <= last)
             updateAudioActions();
     });
-    auto layersRearranged = [this] { ui->centralwidget->setFocus(Qt::OtherFocusReason); };
+    auto layersRearranged = [this] {
+        ui->centralwidget->setFocus(Qt::OtherFocusReason);
+        updateLayerActions();
+    };
     connect(scene, &Model::Scene::beginRemoveLayer, this, layersRearranged);
     connect(scene, &Model::Scene::beginInsertLayer, this, layersRearranged);
     connect(scene, &Model::Scene::layerMoved, this, layersRearranged);
     connect(scene, &Model::Scene::nameChanged, this, [this] { actualizeTitlebar(); });
+
+    // The frame number in the controls bar: the active frame or the frame
+    // scrubbed to.
+    updateFrameNumberLabel(scene->activeFrame(), false);
+    connect(scene, &Model::Scene::activeFrameAndLayerChanged, this,
+            [this](int frame, int) { updateFrameNumberLabel(frame, false); });
+    connect(scene, &Model::Scene::scrubFrameChanged, this,
+            [this](int frame, int previous) { updateFrameNumberLabel(frame, previous != 0); });
+
+    // The layer actions' check marks follow the active layer.
+    connect(scene, &Model::Scene::activeFrameAndLayerChanged, this, &MainWindow::updateLayerActions);
+    updateLayerActions();
 }
 
 void MainWindow::refreshToolState()
