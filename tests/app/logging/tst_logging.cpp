@@ -33,7 +33,15 @@ private slots:
         m_oldCwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
         qInstallMessageHandler(capture);
+        // Set but empty: the same as unset.
+        qputenv("KW_TRACE_EVENTS", "");
         Logging::setupDebugging();
+        qunsetenv("KW_TRACE_EVENTS");
+    }
+
+    void emptyTraceVariableMakesNoTracer()
+    {
+        QVERIFY(QCoreApplication::instance()->findChildren<EventTracer*>().isEmpty());
     }
 
     void cleanupTestCase() { QDir::setCurrent(m_oldCwd); }
