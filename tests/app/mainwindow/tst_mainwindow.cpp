@@ -3,13 +3,17 @@
 #include "TestSupport.h"
 
 #include "canvas/ControlsBarToolButton.h"
+#include "actions/ActionManager.h"
 #include "canvas/Paper.h"
+#include "playback/PlaybackController.h"
 #include "panels/ToolBar.h"
 #include "xsheet/XSheet.h"
 #include "scene/Layer.h"
 #include "settings/Settings.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QSignalSpy>
 #include <QUndoStack>
 
 namespace {
@@ -103,6 +107,46 @@ private slots:
         QVERIFY(settings->toolBarVisible());
         QVERIFY(!toolBar->isHidden());
         settings->setSlideMode(false);
+    }
+
+    void controlsBarButtonsTriggerTheirActions_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<KW::Action>("action");
+        QTest::newRow("jump to start") << "toolButtonJumpToStart" << KW::Action::JumpToStart;
+        QTest::newRow("step back") << "toolButtonStepBack" << KW::Action::StepBack;
+        QTest::newRow("step forward") << "toolButtonStepForward" << KW::Action::StepForward;
+        QTest::newRow("jump to end") << "toolButtonJumpToEnd" << KW::Action::JumpToEnd;
+    }
+
+    void controlsBarButtonsTriggerTheirActions()
+    {
+        QFETCH(QString, button);
+        QFETCH(KW::Action, action);
+        MainWindowFixture f;
+        auto* b = f.window->findChild<UI::ControlsBarToolButton*>(button);
+        QAction* target = Model::ActionManager::instance()->action(action);
+        QCOMPARE(b->toolTip(), target->toolTip());
+        QSignalSpy triggered(target, &QAction::triggered);
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCOMPARE(triggered.size(), 1);
+    }
+
+    void playButtonTogglesPlayback()
+    {
+        MainWindowFixture f;
+        auto* play = f.window->findChild<UI::ControlsBarToolButton*>("toolButtonPlayback");
+        auto* controller = f.window->findChild<PlaybackController*>();
+        QAction* playAction = Model::ActionManager::instance()->action(KW::Action::Play);
+        QCOMPARE(play->toolTip(), playAction->toolTip());
+        QVERIFY(!play->isCheckable());
+        QSignalSpy triggered(playAction, &QAction::triggered);
+        controller->setFrameRange(1, 12);
+        QTest::mouseClick(play, Qt::LeftButton);
+        QVERIFY(controller->isPlaying());
+        QTest::mouseClick(play, Qt::LeftButton);
+        QVERIFY(!controller->isPlaying());
+        QVERIFY(triggered.isEmpty()); // the button drives the clock itself
     }
 
     void windowIconHoldsEverySize()
