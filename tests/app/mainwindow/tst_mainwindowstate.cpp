@@ -60,11 +60,16 @@ private slots:
         Model::Scene* scene = f.scene();
         scene->undoStack()->push(new QUndoCommand(QStringLiteral("edit")));
         scene->undoStack()->push(new QUndoCommand(QStringLiteral("another edit")));
-        f.answer = [](const Model::Prompter::Request&) {
+        QMessageBox::StandardButtons offered;
+        f.answer = [&offered](const Model::Prompter::Request& request) {
+            offered = request.buttons;
             return Model::Prompter::Reply{QMessageBox::Cancel};
         };
 
         QVERIFY(!f.window->close());
+        QCOMPARE(f.asked, QStringList{QStringLiteral("\"%1\" has been modified.\n\nSave the scene?")
+                                          .arg(scene->name())});
+        QCOMPARE(offered, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         QVERIFY(f.window->isVisible());
         QCOMPARE(f.scene(), scene);
         QCOMPARE(scene->undoStack()->count(), 2);
