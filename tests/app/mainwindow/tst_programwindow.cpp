@@ -71,7 +71,7 @@ private slots:
         QImage image(shot);
         QVERIFY(!image.isNull());
         QVERIFY(image.width() >= 1000 && image.height() >= 600);
-        for (const char* region : {"canvas", "sheet", "timeline"}) {
+        for (const char* region : {"canvas", "sheet", "timeline", "toolbar"}) {
             const QRect rect = rectFrom(image.text(QLatin1String(region)));
             QVERIFY2(rect.width() > 10 && rect.height() > 10, region);
             QVERIFY2(image.rect().contains(rect), region);
