@@ -123,30 +123,30 @@ void MainWindow::setupControlsBar()
 
     auto* transport = new QHBoxLayout();
     transport->setObjectName(QStringLiteral("horizontalLayout_2"));
-    struct ButtonSpec
+    struct TransportButton
     {
         UI::ControlsBarToolButton** button;
         const char* objectName;
         const char* artwork;
         KW::Action action;
     };
-    const ButtonSpec buttons[] = {
+    const TransportButton buttons[] = {
         {&d->jumpToStartButton, "toolButtonJumpToStart", "jumpToStart", KW::Action::JumpToStart},
         {&d->stepBackButton, "toolButtonStepBack", "stepBack", KW::Action::StepBack},
         {&d->playbackButton, "toolButtonPlayback", "playback", KW::Action::Play},
         {&d->stepForwardButton, "toolButtonStepForward", "stepForward", KW::Action::StepForward},
         {&d->jumpToEndButton, "toolButtonJumpToEnd", "jumpToEnd", KW::Action::JumpToEnd},
     };
-    for (const ButtonSpec& spec : buttons) {
+    for (const TransportButton& entry : buttons) {
         auto* button = new UI::ControlsBarToolButton(d->controlsBar);
-        button->setObjectName(QString::fromLatin1(spec.objectName));
-        button->setIcon(controlsBarIcon(QString::fromLatin1(spec.artwork)));
+        button->setObjectName(QString::fromLatin1(entry.objectName));
+        button->setIcon(controlsBarIcon(QString::fromLatin1(entry.artwork)));
         button->setIconSize(QSize(iconSide(), iconSide()));
-        button->setToolTip(action(spec.action)->toolTip());
+        button->setToolTip(action(entry.action)->toolTip());
         transport->addWidget(button);
-        *spec.button = button;
-        if (spec.action != KW::Action::Play) {
-            QAction* target = action(spec.action);
+        *entry.button = button;
+        if (entry.action != KW::Action::Play) {
+            QAction* target = action(entry.action);
             connect(button, &QAbstractButton::clicked, target, [target] { target->trigger(); });
         }
     }
