@@ -157,6 +157,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(settings, &Model::Settings::drawCursorOpacityChanged, tools,
             &Model::ToolManager::updateCursor);
 
+    connectToolRoutes();
     action(KW::Action::Pencil)->trigger();
 
     setupPopupTimers();
@@ -249,6 +250,10 @@ MainWindow::MainWindow(QWidget* parent)
             &MainWindow::onShowBeyondButtonsToggled);
     connect(d->xsheet, &UI::XSheet::doubleClickedLayer, this,
             &MainWindow::onXSheetDoubleClickedLayer);
+    connect(d->xsheet, &UI::XSheet::rightClickedThumbnail, this,
+            &MainWindow::onXSheetRightClickedThumbnail);
+    connect(d->xsheet, &UI::XSheet::rightClickedLayer, this,
+            &MainWindow::onXSheetRightClickedLayer);
 
     setupCustomizeOverlay();
     connect(this, &MainWindow::resized, d->customizeOverlay,
@@ -266,6 +271,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // step 31: autosave
     setupAutosave();
+
+    QTimer::singleShot(0, this, &MainWindow::showVideoTutorialsIfWanted);
 }
 
 MainWindow::~MainWindow()

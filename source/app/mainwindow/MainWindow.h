@@ -168,6 +168,44 @@ private:
 public:
 
     // --- Tool switching, scrubbing, lasso and floating-selection routes (MainWindowTools.cpp)
+public slots:
+    void onActionDraw(bool checked);
+    void onActionErase(bool checked);
+    void processToolAction(Model::Tool::Type type, bool checked);
+    void restoreLastPrimaryToolIfNeeded();
+    void onCurrentToolChanged(Model::Tool::Type newType, Model::Tool::Type previousType);
+    void startPointerScrubbing();
+    void startDelayedPointerScrubbing();
+    void stopPointerScrubbing();
+    void showSpeedDialWithoutInfoBox(bool primary, bool hideAfterHighlight);
+    void endCurrentStroke();
+    void completeLassoing(QPainterPath path, bool cut);
+    void setFloatingSelectionTransform(Model::FloatingSelection::Transform transform);
+    void stampFloatingSelection(bool keepFloating);
+    void setOffPegsTransformation(QTransform transform);
+    // The tool toggles of the Light Table and Pick Up menus.
+    void onActionHandTool(bool on);
+    void onActionZoom(bool on);
+    void onActionRotate(bool on);
+    void onActionOffPegs(bool on);
+    void onActionLassoThisDrawing(bool on);
+    void onActionCutter(bool on);
+    void onActionZPRTool(bool on);
+public:
+    // Milliseconds of a monotonic clock; tests make slow lassos without waiting.
+    void setMonotonicClock(std::function<qint64()> clock);
+private:
+    void connectToolRoutes();
+    // Makes the tool current unless it already is, in the state it would have now.
+    void selectTool(Model::Tool::Type type);
+    void checkToolActions(Model::Tool::Type type, bool checked);
+    // Gives the zoom/pan/rotate tool the kept start position, or none.
+    void handZPRState();
+    qint64 monotonicMs() const;
+    void onFocusObjectChanged(QObject* focus);
+    void onPaperRightButtonPressed(Qt::KeyboardModifiers modifiers);
+public:
+
 
     // --- Actions and menus (MainWindowActions.cpp, MainWindowMenus.cpp)
 public slots:
@@ -315,6 +353,8 @@ public slots:
     void onXSheetOpacityCenterMoved(QPoint center);
     void onLayerRenamed(const QString& name);
     void onXSheetDoubleClickedLayer(int layer, QRect headerRect);
+    void onXSheetRightClickedThumbnail(const QModelIndex& index, QPoint globalPos);
+    void onXSheetRightClickedLayer(int layer, QPoint globalPos);
 
     // Paint, window and help
     void onActionPalette();

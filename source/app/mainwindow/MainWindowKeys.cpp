@@ -16,7 +16,6 @@
 #include "scene/Scene.h"
 #include "settings/Settings.h"
 #include "tools/ToolManager.h"
-#include "tools/ZPRTool.h"
 
 #include <QAction>
 #include <QCursor>
@@ -36,19 +35,6 @@ QAction* action(KW::Action id)
 Model::ToolManager* tools()
 {
     return Model::ToolManager::instance();
-}
-
-Model::ZPRTool* zprTool()
-{
-    return static_cast<Model::ZPRTool*>(tools()->tool(Type::ZPR));
-}
-
-void handZPRStartPosition(const QVariant& position)
-{
-    if (position.isValid())
-        zprTool()->setPressPosGlobal(position.toPoint());
-    else
-        zprTool()->clearPressPosGlobal();
 }
 
 // Checkable tool actions released on their key's release or by Escape.
@@ -154,6 +140,12 @@ void MainWindow::handleShortcutOverride(QKeyEvent* event)
         }
         return;
     }
+    case Qt::Key_S:
+        if (fresh && (plain || mods == Qt::ShiftModifier)) {
+            showSpeedDialWithoutInfoBox(plain, false);
+            event->accept();
+        }
+        return;
     case Qt::Key_Z:
         if (plain && fresh && current != Type::Zoom) {
             startZoomTimer();
@@ -167,6 +159,7 @@ void MainWindow::handleShortcutOverride(QKeyEvent* event)
             if (current == Type::FloatingSelection) {
                 action(KW::Action::StampFloatingSelection)->trigger();
             } else {
+                endCurrentStroke();
                 if (playing)
                     m_playbackController->allowSwitchFlipDirection();
                 else
@@ -209,6 +202,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
     if (event->isAutoRepeat())
         return;
     const Qt::KeyboardModifiers mods = event->modifiers();
+    if (event->key() == Qt::Key_Shift && mods == Qt::ShiftModifier)
+        startPointerScrubbing();
     if ((event->key() == Qt::Key_Control || event->key() == Qt::Key_Alt)
                && mods == (Qt::ControlModifier | Qt::AltModifier)) {
         action(KW::Action::OffPegs)->setChecked(true);
@@ -232,8 +227,13 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event)
         Model::Tool::m_enabled = true;
         if (tools()->currentToolType() == Type::ZPR) {
             d->zprToolState.clear();
-            handZPRStartPosition(d->zprToolState);
+            handZPRState();
+            processToolAction(Type::ZPR, false);
         }
+        break;
+    case Qt::Key_Shift:
+        if (mods == Qt::NoModifier)
+            stopPointerScrubbing();
         break;
     case Qt::Key_C:
         if (m_palette)
@@ -286,6 +286,7 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event)
 void MainWindow::startZPRTimer()
 {
     d->zprToolState = QCursor::pos();
+    endCurrentStroke();
     if (ui->scrollAreaWidgetContents->isDevicePressed()) {
         immediateSwitchToZPR();
         return;
@@ -304,7 +305,7 @@ void MainWindow::immediateSwitchToZPR()
     QObject::disconnect(d->zprPressConnection);
     Model::Tool::m_enabled = true;
     if (tools()->currentToolType() != Type::ZPR) {
-        handZPRStartPosition(d->zprToolState);
+        handZPRState();
         tools()->setCurrentTool(Type::ZPR, calcToolState(Type::ZPR));
     }
 }
@@ -350,6 +351,7 @@ void MainWindow::showPopupPanel(UI::ToolSettings* panel)
 {
     if (!panel)
         return;
+    endCurrentStroke();
     panel->setPopup(true);
     QWidget* parent = ui->centralwidget;
     const QPoint p = parent->mapFromGlobal(d->popupPointerPos);

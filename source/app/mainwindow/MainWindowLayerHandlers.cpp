@@ -25,6 +25,7 @@
 #include "xsheet/XSheet.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -276,4 +277,31 @@ void MainWindow::onXSheetDoubleClickedLayer(int layer, QRect headerRect)
     field->show();
     field->raise();
     field->setFocus();
+}
+
+namespace {
+
+// Shows a context menu without blocking and lets it go once it closes.
+void popupOnce(QMenu* menu, QPoint globalPos)
+{
+    QObject::connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater);
+    menu->popup(globalPos);
+}
+
+} // namespace
+
+void MainWindow::onXSheetRightClickedThumbnail(const QModelIndex& index, QPoint globalPos)
+{
+    popupOnce(setupContextMenuDrawing(index), globalPos);
+}
+
+void MainWindow::onXSheetRightClickedLayer(int layer, QPoint globalPos)
+{
+    if (layer < 0) {
+        if (d->xsheetContextMenu)
+            d->xsheetContextMenu->popup(globalPos);
+        return;
+    }
+    setActiveLayer(layer);
+    popupOnce(setupContextMenuLayer(layer, true), globalPos);
 }

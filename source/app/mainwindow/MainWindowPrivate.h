@@ -113,6 +113,7 @@ struct MainWindow::Private
     // Tool routes
     QVariant zprToolState;
     QMetaObject::Connection scrubbingStartedConnection;
+    std::function<qint64()> monotonicClock; // empty: the steady clock
 
     // Key handling and held-key tools
     QTimer* popupTimer1 = nullptr;

@@ -101,6 +101,8 @@ void MainWindow::setKWScene(Model::KWScene* kwscene)
         updateAudioActions();
     }
     onClipboardChanged(QClipboard::Clipboard);
+    if (kwscene)
+        restoreLastPrimaryToolIfNeeded();
 }
 
 void MainWindow::connectSceneViews(Model::KWScene* kwscene)
@@ -258,6 +260,17 @@ void MainWindow::connectSceneToWindow(Model::KWScene* kwscene)
             [this](int frame, int) { updateFrameNumberLabel(frame, false); });
     connect(scene, &Model::Scene::scrubFrameChanged, this,
             [this](int frame, int previous) { updateFrameNumberLabel(frame, previous != 0); });
+
+    // The edit actions speak of the selected drawings; the tool follows
+    // what the active cell allows.
+    connect(kwscene->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::onSelectionChanged);
+    onSelectionChanged();
+    connect(kwscene, &Model::KWScene::floatingSelectionChanged, this,
+            &MainWindow::onFloatingSelectionChanged);
+    onFloatingSelectionChanged();
+    connect(scene, &Model::Scene::currentDrawingTypeUpdated, this,
+            &MainWindow::restoreLastPrimaryToolIfNeeded);
 
     // The layer actions' check marks follow the active layer.
     connect(scene, &Model::Scene::activeFrameAndLayerChanged, this, &MainWindow::updateLayerActions);

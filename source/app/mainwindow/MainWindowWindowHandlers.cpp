@@ -11,6 +11,7 @@
 #include "dialogs/Preferences.h"
 #include "dialogs/SceneSettingsDialog.h"
 #include "dialogs/TutorialDialog.h"
+#include "prompts/Prompter.h"
 #include "panels/Palette.h"
 #include "panels/SpeedDial.h"
 #include "scene/KWScene.h"
@@ -150,7 +151,7 @@ void MainWindow::onActionVideoTutorials()
     Model::Settings* settings = Model::Settings::instance();
     UI::TutorialDialog dialog(this);
     dialog.setShowAtStartupChecked(settings->showVideoTutorialsOnStartup());
-    dialog.exec();
+    Model::Prompter::exec(&dialog);
     settings->setShowVideoTutorialsOnStartup(dialog.isShowAtStartupChecked());
 }
 

@@ -18,6 +18,7 @@
 #include "prompts/Prompter.h"
 #include "scene/KWScene.h"
 #include "scene/Scene.h"
+#include "settings/Settings.h"
 #include "settings/KW.h"
 #include "startup/Init.h"
 #include "startup/UIInit.h"
@@ -47,6 +48,8 @@ inline void startLibraries()
     started = true;
     Model::init();
     UI::init();
+    // The start-up offer of the tutorials would stop every test at a modal dialog.
+    Model::Settings::instance()->setShowVideoTutorialsOnStartup(false);
     UI::Animations::setEnabled(false);
 }
 

@@ -4,6 +4,7 @@
 #include "prompts/Prompter.h"
 #include "scene/KWScene.h"
 #include "scene/Scene.h"
+#include "settings/Settings.h"
 #include "startup/Init.h"
 #include "startup/UIInit.h"
 
@@ -29,6 +30,8 @@ struct MainWindowFixture
         started = true;
         Model::init();
         UI::init();
+        // The start-up offer of the tutorials would stop every test at a modal dialog.
+        Model::Settings::instance()->setShowVideoTutorialsOnStartup(false);
     }
 
     explicit MainWindowFixture(bool withScene = true)

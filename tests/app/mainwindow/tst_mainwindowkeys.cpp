@@ -129,6 +129,7 @@ private slots:
 
         QCOMPARE(play.count(), 0);
         QVERIFY(Model::Tool::m_enabled);
+        QCOMPARE(tools()->currentToolType(), Type::Draw);
     }
 
     void spaceWhilePlayingStopsAtThePress()

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QSet>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -55,6 +57,14 @@ private slots:
         QVERIFY(QDir().mkpath(QStringLiteral(QUILLMERE_TEST_OUTPUT_DIR)));
         const QString shot = QStringLiteral(QUILLMERE_TEST_OUTPUT_DIR "/quillmere-window.png");
         QFile::remove(shot);
+
+        // The program's first start would offer the tutorials over the window.
+        {
+            QSettings stored(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                                 + QStringLiteral("/Quillmere/Quillmere.conf"),
+                             QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Preferences/ShowVideoTutorialsOnStartup"), false);
+        }
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QUILLMERE_SCREENSHOT"), shot);
