@@ -4,6 +4,7 @@
 
 #include "actions/ActionManager.h"
 #include "application/StartupScene.h"
+#include "dialogs/TutorialDialog.h"
 #include "settings/Settings.h"
 #include "tools/ToolManager.h"
 
@@ -64,6 +65,40 @@ private slots:
         QVERIFY(recent.contains(first));
         QVERIFY(!recent.contains(second));
         QVERIFY(w.asked.isEmpty());
+    }
+
+    // The tutorials are offered once the window's event loop runs, and the
+    // dialog's box decides whether they are offered next time.
+    void tutorialsAreOfferedAtStartUpWhenWanted_data()
+    {
+        QTest::addColumn<bool>("wanted");
+        QTest::newRow("wanted") << true;
+        QTest::newRow("not wanted") << false;
+    }
+    void tutorialsAreOfferedAtStartUpWhenWanted()
+    {
+        QFETCH(bool, wanted);
+        MainWindowFixture::startLibraries();
+        Model::Settings* settings = Model::Settings::instance();
+        settings->setShowVideoTutorialsOnStartup(wanted);
+        int offered = 0;
+        bool tickedAtOffer = false;
+        {
+            MainWindowFixture w(false);
+            w.answer = [&](const Model::Prompter::Request& request) -> Model::Prompter::Reply {
+                if (auto* dialog = qobject_cast<UI::TutorialDialog*>(request.dialog)) {
+                    ++offered;
+                    tickedAtOffer = dialog->isShowAtStartupChecked();
+                    dialog->setShowAtStartupChecked(false);
+                }
+                return Model::Prompter::Reply{};
+            };
+            QCOMPARE(offered, 0);
+            QTest::qWait(20);
+        }
+        QCOMPARE(offered, wanted ? 1 : 0);
+        QCOMPARE(tickedAtOffer, wanted);
+        QVERIFY(!settings->showVideoTutorialsOnStartup());
     }
 
     void turningThePenOverSwitchesDrawingAndErasing()
