@@ -84,6 +84,15 @@ private slots:
         overlay->hide();
     }
 
+    // The title is set in the display font the program ships, whatever the
+    // machine has installed.
+    void titleUsesTheShippedDisplayFont()
+    {
+        auto* title = overlay->findChild<QLabel*>(QStringLiteral("titleLabel"));
+        QVERIFY(title);
+        QCOMPARE(QFontInfo(title->font()).family(), QStringLiteral("Passion One"));
+    }
+
     void okOnTheDefaultToolBarStoresTwoBreaks()
     {
         QSignalSpy toolBar(overlay, &CustomizeOverlay::toolBarUpdated);
