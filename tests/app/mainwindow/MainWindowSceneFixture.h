@@ -22,8 +22,6 @@ struct MainWindowSceneFixture
         : window(windowFixture.window.get())
     {
         window->setKWScene(&small.bundle);
-        QObject::connect(small.bundle.selectionModel(), &QItemSelectionModel::selectionChanged,
-                         window, &MainWindow::onSelectionChanged);
     }
     ~MainWindowSceneFixture() { window->setKWScene(nullptr); }
 

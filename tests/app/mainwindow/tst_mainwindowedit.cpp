@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "actions/ActionManager.h"
+#include "tools/ToolManager.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,6 +88,30 @@ private slots:
         row("play loop", "PlayLoop", 1, 0, 0, false);
         row("play backwards", "PlayBackwards", 1, 0, 0, false);
         row("play stop and stay", "PlayStopAndStay", 1, 0, 0, false);
+        // Tools: a choice of tool is no edit of the scene ...
+        for (const char* tool : {"Draw", "Erase", "Marker", "RubberEraser", "Pan", "Zoom", "Rotate",
+                                 "OffPegs", "Lasso", "Cutter", "DrawEraseToggle"})
+            row(tool, tool, 1, 0, 0, false);
+        // ... but picking a drawing up is, and so is dropping it again.
+        row("pick up all", "PickUpAllOfThisDrawing", 1, 0, 0, true);
+        row("pick up all, virtual frame", "PickUpAllOfThisDrawing", 5, 0, 0, false);
+        row("get the floating selection back", "GetLatestFloatingSelectionBack", 1, 0, 0, false);
+        // Frames, layers and key drawings.
+        row("step forward", "StepForward", 1, 0, 0, true);
+        row("jump to end", "JumpToEnd", 1, 0, 0, true);
+        row("range start forward", "RangeStartStepForward", 1, 0, 0, true);
+        row("range end back", "RangeEndStepBack", 1, 0, 0, true);
+        row("mark key drawing", "MarkAsKeyDrawing", 1, 0, 0, true);
+        row("new layer", "NewLayer", 1, 0, 0, true);
+        row("duplicate layer", "DuplicateActiveLayer", 1, 0, 0, true);
+        row("discard layer", "DiscardActiveLayer", 1, 0, 0, true);
+        row("layer below", "LayerBelow", 1, 0, 0, true);
+        row("layer link", "LayerLink", 1, 0, 0, true);
+        row("unlink all", "UnlinkAllLayers", 1, 0, 0, false);
+        // View and sound: nothing of the scene changes.
+        for (const char* view : {"ResetView", "FitPaperToView", "ZoomIn", "ZoomOut", "ViewToX1",
+                                 "GridOnOff", "MirrorView", "MuteAudio", "OnlyBacklightKeyFrames"})
+            row(view, view, 1, 0, 0, false);
     }
 
     void everyActionKeepsTheSceneConsistent()
@@ -113,7 +138,9 @@ private slots:
         if (name == QLatin1String("CloneEachSelectedDrawingOnce")
             || name == QLatin1String("CollapseVectorData"))
             triggered->setEnabled(true);
+        const bool wasChecked = triggered->isChecked();
         triggered->trigger();
+        QCoreApplication::processEvents();
 
         QCOMPARE(Consistency::problems(*f.scene()), QStringList());
         QCOMPARE(f.stack()->count() - entries, edits ? 1 : 0);
@@ -125,6 +152,11 @@ private slots:
         } else {
             QCOMPARE(Structure::of(*f.scene()), before);
         }
+        // The window serves the next case too: switches go back as they were.
+        if (triggered->isCheckable() && triggered->isChecked() != wasChecked)
+            triggered->trigger();
+        if (Model::ToolManager::instance()->currentToolType() != Model::Tool::Draw)
+            action(KW::Action::Draw)->trigger();
     }
 
     void copyingEnablesPasteByTheDrawingsItHolds()
