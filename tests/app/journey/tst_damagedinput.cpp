@@ -1,7 +1,8 @@
-// Damaged files met through the user's own route — a file manager asking the
-// running program to open a file, which `main` connects to the window's
-// open-file route: each is refused with its message, and neither the scene
-// being worked on nor any file on disk changes.
+// Damaged files met through the user's own routes — a file manager asking
+// the running program to open a file (which `main` connects to the window's
+// open-file route), File > Open and File > Import with the file chosen in the
+// dialog: each is refused with its message, and neither the scene being
+// worked on nor any file on disk changes.
 #include "JourneyFixture.h"
 
 #include "TestSupport.h"
@@ -56,17 +57,24 @@ private slots:
 void TestDamagedInput::refusedWithItsMessage_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("route");
     QTest::addColumn<QString>("message");
     // %1 is the damaged file's path.
     QString const parseError = QStringLiteral("Parse error in file %1:\n\n");
     QString const badStrokes = parseError + QStringLiteral("Damaged strokes data\nLine ");
-    QTest::newRow("truncated scene, open request") << "truncated.kw" << parseError;
-    QTest::newRow("bad payload, open request") << "payload.kw" << badStrokes;
+    QString const cannotImport = QStringLiteral("Cannot import file %1");
+    QTest::newRow("truncated scene, open request") << "truncated.kw" << "request" << parseError;
+    QTest::newRow("bad payload, open request") << "payload.kw" << "request" << badStrokes;
+    QTest::newRow("truncated scene, File > Open") << "truncated.kw" << "open" << parseError;
+    QTest::newRow("bad payload, File > Open") << "payload.kw" << "open" << badStrokes;
+    QTest::newRow("not an image, File > Import") << "frame 1.png" << "import" << cannotImport;
+    QTest::newRow("not a sound, File > Import") << "voice.wav" << "import" << cannotImport;
 }
 
 void TestDamagedInput::refusedWithItsMessage()
 {
     QFETCH(QString, name);
+    QFETCH(QString, route);
     QFETCH(QString, message);
 
     Journey::Prompts prompts;
@@ -87,6 +95,9 @@ void TestDamagedInput::refusedWithItsMessage()
     QByteArray damaged;
     if (name == QLatin1String("truncated.kw")) {
         damaged = good.left(good.size() / 2);
+    } else if (!name.endsWith(QLatin1String(".kw"))) {
+        // A name that promises a picture or a sound, and text inside.
+        damaged = "this is no picture and no sound, only words\n";
     } else {
         // Well-formed base64 whose bytes are no strokes.
         QString text = QString::fromUtf8(good);
@@ -106,19 +117,33 @@ void TestDamagedInput::refusedWithItsMessage()
     QString const title = w.window->windowTitle();
 
     // Asked about the unsaved changes: not saved, so that the work stays
-    // open only if the refused file leaves it be.
-    prompts.answer = [](Model::Prompter::Request const& request) {
+    // open only if the refused file leaves it be. The file dialog chooses
+    // the damaged file.
+    prompts.answer = [&path](Model::Prompter::Request const& request) {
         Model::Prompter::Reply reply;
+        if (request.kind == Model::Prompter::Kind::OpenFileName
+            || request.kind == Model::Prompter::Kind::OpenFileNames)
+            return Journey::fileReply(path);
         reply.button = request.buttons.testFlag(QMessageBox::Discard) ? QMessageBox::Discard
                                                                       : QMessageBox::Ok;
         return reply;
     };
-    QVERIFY(!w.window->openFile(path));
+    if (route == QLatin1String("request"))
+        QVERIFY(!w.window->openFile(path));
+    else
+        w.trigger(route == QLatin1String("open") ? KW::Action::OpenScene : KW::Action::Import);
     QTest::qWait(20);
 
     QString const expected = message.arg(QDir::toNativeSeparators(path));
-    QCOMPARE(prompts.asked.size(), 2);
-    QCOMPARE(prompts.asked.first().title, QStringLiteral("Save"));
+    QList<Model::Prompter::Kind> kinds;
+    for (auto const& asked : prompts.asked)
+        kinds << asked.kind;
+    // Opening asks about the unsaved work first; only the refusal is told.
+    if (route != QLatin1String("import"))
+        QCOMPARE(prompts.asked.first().title, QStringLiteral("Save"));
+    QCOMPARE(kinds.count(Model::Prompter::Kind::Information) + kinds.count(Model::Prompter::Kind::Warning)
+                 + kinds.count(Model::Prompter::Kind::Critical),
+             route == QLatin1String("import") ? 1 : 2);
     QVERIFY2(prompts.asked.last().text.startsWith(expected),
              qPrintable(prompts.texts().join(QStringLiteral(" | "))));
     QVERIFY(prompts.asked.last().kind == Model::Prompter::Kind::Information
