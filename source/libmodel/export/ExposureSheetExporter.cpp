@@ -64,16 +64,20 @@ void ExposureSheetExporter::run()
         total += int(exposuresOf(*layer).size());
     m_progress.setMaximum(std::max(total, 1));
 
-    // Removed again on every path but success.
+    // Removed again with whatever it still holds. The package is built in a
+    // folder made inside it as any new folder is, so that the package the
+    // rename turns it into may be read by whom the user's file-creation mask
+    // allows; the temporary folder itself is private to the owner.
     m_exportDir.mkpath(QStringLiteral("."));
     QTemporaryDir built(m_exportDir.filePath(QStringLiteral(".%1.partial-XXXXXX")
                                                  .arg(m_packageName)));
-    if (!built.isValid()) {
+    QString const packageFolder = QStringLiteral("package");
+    if (!built.isValid() || !QDir(built.path()).mkdir(packageFolder)) {
         ExportFailure::report(&m_progress, tr("The directory \"%1\" could not be created.")
                                                .arg(finalPath(QString())));
         return;
     }
-    QDir const package(built.path());
+    QDir const package(QDir(built.path()).filePath(packageFolder));
 
     QJsonArray layers;
     if (!buildLayers(package, layers))
@@ -88,8 +92,7 @@ void ExposureSheetExporter::run()
         ExportFailure::report(&m_progress, tr("The .oca file could not be created."));
         return;
     }
-    if (replaceTarget(built.path()))
-        built.setAutoRemove(false);
+    replaceTarget(package.path());
 }
 
 bool ExposureSheetExporter::buildLayers(QDir const& package, QJsonArray& layers)

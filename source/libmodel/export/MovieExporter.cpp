@@ -21,7 +21,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QProgressDialog>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <QTimer>
 
 #include <atomic>
@@ -56,26 +56,39 @@ QImage compositeFrame(QList<VisualLayer*> const& layers, int frame, QSize const&
 
 // The file an export writes before it is whole: in the target's folder (so
 // that the final rename stays on one file system), ending in the target's
-// name (so that the container is still chosen by its extension).
-std::unique_ptr<QTemporaryFile> temporaryFileFor(ExportVideoSettings const& settings)
+// name (so that the container is still chosen by its extension). It is made
+// as any new file is, so that the movie the rename turns it into may be read
+// by whom the user's file-creation mask allows; a QTemporaryFile would be
+// private to the owner. MovieExporter::cleanupExportVideo removes it unless
+// the export succeeds. Empty when no file could be made.
+QString createStagingFile(ExportVideoSettings const& settings)
 {
-    auto file = std::make_unique<QTemporaryFile>(
-        QDir(settings.exportDir).filePath(QStringLiteral(".export-XXXXXX-") + settings.name));
-    if (!file->open())
-        return nullptr;
-    file->close();
-    return file;
+    static QString const letters =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789");
+    QDir const folder(settings.exportDir);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString unique;
+        for (int i = 0; i < 6; ++i)
+            unique += letters.at(QRandomGenerator::global()->bounded(int(letters.size())));
+        QFile file(folder.filePath(QStringLiteral(".export-%1-%2").arg(unique, settings.name)));
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return file.fileName();
+        if (!file.exists())
+            return QString();
+    }
+    return QString();
 }
 
-// Puts the finished temporary file in the target's place in one step.
-bool replaceTarget(QTemporaryFile& file, QString const& target)
+// Puts the finished file in the target's place in one step. An earlier
+// file of that name hands its permissions on, as a file saved over does.
+bool replaceTarget(QString const& staged, QString const& target)
 {
-    QByteArray const from = QFile::encodeName(file.fileName());
+    QFileInfo const earlier(target);
+    if (earlier.exists() && !earlier.isSymLink())
+        QFile::setPermissions(staged, earlier.permissions());
+    QByteArray const from = QFile::encodeName(staged);
     QByteArray const to = QFile::encodeName(target);
-    if (std::rename(from.constData(), to.constData()) != 0)
-        return false;
-    file.setAutoRemove(false);
-    return true;
+    return std::rename(from.constData(), to.constData()) == 0;
 }
 
 QString failureText(QString const& path)
@@ -143,8 +156,8 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
                                    QSize const& frameSize, QList<VisualLayer*> const& layers,
                                    int firstFrame, int lastFrame)
 {
-    std::unique_ptr<QTemporaryFile> file = temporaryFileFor(settings);
-    if (!file)
+    QString const staged = createStagingFile(settings);
+    if (staged.isEmpty())
         return false;
     int const delay = int(std::round(100.0f / float(m_scene.frameRate())));
 
@@ -159,7 +172,7 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
     };
 
     GIFEncoder encoder;
-    encoder.setup(provider, file->fileName(), exportSize.width(), exportSize.height(), delay, 16,
+    encoder.setup(provider, staged, exportSize.width(), exportSize.height(), delay, 16,
                   exportSize.width() * 4);
     bool failed = false;
     QEventLoop loop;
@@ -173,7 +186,7 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
 
     if (failed || m_progress.wasCanceled())
         return false;
-    return replaceTarget(*file, targetPath(settings));
+    return replaceTarget(staged, targetPath(settings));
 }
 
 bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
@@ -229,11 +242,11 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
             label, QCoreApplication::translate("Model::Scene", "Step 2/2 - Encoding frames...")));
     }
 
-    std::unique_ptr<QTemporaryFile> file = temporaryFileFor(settings);
-    if (!file)
+    QString const staged = createStagingFile(settings);
+    if (staged.isEmpty())
         return false;
     ExportVideoSettings encoderSettings = settings;
-    encoderSettings.name = QFileInfo(file->fileName()).fileName();
+    encoderSettings.name = QFileInfo(staged).fileName();
 
     // The cancel button is read on the GUI thread only; the encoder's thread
     // sees its mirror.
@@ -284,7 +297,7 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
 
     if (!encoder.succeeded() || m_progress.wasCanceled())
         return false;
-    return replaceTarget(*file, targetPath(settings));
+    return replaceTarget(staged, targetPath(settings));
 }
 
 void MovieExporter::cleanupExportVideo(ExportVideoSettings const& settings)

@@ -138,6 +138,27 @@ void checkExrWindows(QString const& path)
              qPrintable(text));
 }
 
+// An output may be read by whom a file or folder the user makes beside it
+// may be: no more private, say, than the user's file-creation mask asks.
+void checkOrdinaryPermissions(QString const& path)
+{
+    QFileInfo const output(path);
+    QString const fresh = output.dir().filePath(QStringLiteral("fresh-for-comparison"));
+    if (output.isDir()) {
+        QVERIFY(QDir().mkdir(fresh));
+    } else {
+        QFile file(fresh);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QFile::Permissions const ordinary = QFile::permissions(fresh);
+    QVERIFY(output.isDir() ? QDir().rmdir(fresh) : QFile::remove(fresh));
+    QVERIFY2(output.permissions() == ordinary,
+             qPrintable(QStringLiteral("%1: %2 instead of %3")
+                            .arg(output.fileName())
+                            .arg(int(output.permissions()), 0, 16)
+                            .arg(int(ordinary), 0, 16)));
+}
+
 QString describeFiles(QDir const& dir)
 {
     return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)
@@ -393,6 +414,7 @@ void TestExports::imageSequences()
             checkExrWindows(path);
             continue;
         }
+        checkOrdinaryPermissions(path);
         QJsonObject const stream = probe(path, false);
         QCOMPARE(stream.value(QStringLiteral("codec_name")).toString(), QStringLiteral("png"));
         QCOMPARE(sizeOf(stream), frameSize);
@@ -464,6 +486,7 @@ void TestExports::movies()
         return;
     QDir const dir(out.path());
     QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden, QDir::Name), QStringList{QFileInfo(path).fileName()});
+    checkOrdinaryPermissions(path);
 
     QJsonObject const video = probe(path, true);
     QCOMPARE(video.value(QStringLiteral("codec_type")).toString(), QStringLiteral("video"));
@@ -532,6 +555,7 @@ void TestExports::gif()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("walk.gif")});
+    checkOrdinaryPermissions(path);
 
     ToolRun const info = runTool(QStringLiteral("gifsicle"), {QStringLiteral("--info"), path});
     QVERIFY2(info.exitCode == 0, info.err.constData());
@@ -583,6 +607,7 @@ void TestExports::exposureSheetPackages()
     QDir const package(out.filePath(QStringLiteral("walk.oca")));
     QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("walk.oca")});
+    checkOrdinaryPermissions(package.path());
     QFile file(package.filePath(QStringLiteral("walk.oca")));
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(describeFiles(package)));
     QJsonParseError error;

@@ -10,6 +10,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProgressDialog>
+#include <QScopeGuard>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using Model::ExportExposureSheetSettings;
 using Model::ExportSettings;
@@ -74,6 +79,7 @@ private slots:
     void imagesAreAtFullLayerOpacity();
     void layerFoldersAreSafeAndUnique();
     void anExistingPackageIsReplacedOnlyOnSuccess();
+    void packageHasThePermissionsOfAnyNewFolder();
     void refusesAnUnusableName_data();
     void refusesAnUnusableName();
 };
@@ -320,6 +326,28 @@ void TestExposureSheetExport::anExistingPackageIsReplacedOnlyOnSuccess()
     QCOMPARE(listing(dir.path()),
              (QStringList{"shot.oca/Ink/Ink_00000.png", "shot.oca/Ink/Ink_00002.png",
                           "shot.oca/shot.oca"}));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"shot.oca"});
+}
+
+void TestExposureSheetExport::packageHasThePermissionsOfAnyNewFolder()
+{
+#ifdef Q_OS_UNIX
+    // The usual mask, under which new folders are open to all: a package
+    // private to its owner then stands out.
+    mode_t const mask = ::umask(022);
+    auto const restore = qScopeGuard([mask] { ::umask(mask); });
+#endif
+    ExportScene s;
+    s.add(QStringLiteral("Ink"), QStringLiteral("A.B"));
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("fresh")));
+    QFile::Permissions const ordinary = QFile::permissions(dir.filePath(QStringLiteral("fresh")));
+    QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("fresh")));
+
+    QVERIFY(!exportAndRead(s, settingsFor(dir.path())).isEmpty());
+    QCOMPARE(QFile::permissions(dir.filePath(QStringLiteral("shot.oca"))), ordinary);
+    QCOMPARE(QFile::permissions(dir.filePath(QStringLiteral("shot.oca/Ink"))), ordinary);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"shot.oca"});
 }

@@ -1,6 +1,6 @@
 // The scene's movie export: sizes, frames and sound of the written movies,
-// the scene left untouched, and cancels and failures that keep an earlier
-// file of the target's name.
+// the scene left untouched, the permissions of the movie, and cancels and
+// failures that keep an earlier file of the target's name.
 #include "TestSupport.h"
 
 #include "../files/SceneFileFixtures.h"
@@ -11,8 +11,13 @@
 #include "tools/PenTool.h"
 
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using Model::ExportVideoSettings;
 using Model::Prompter;
@@ -107,6 +112,8 @@ class TestSceneExportVideo : public QObject
 private slots:
     void exports_data();
     void exports();
+    void permissionsAreThoseOfAnyNewFile_data();
+    void permissionsAreThoseOfAnyNewFile();
     void cancelKeepsAnEarlierFile_data();
     void cancelKeepsAnEarlierFile();
     void failureKeepsAnEarlierFileAndSaysSo_data();
@@ -167,6 +174,59 @@ void TestSceneExportVideo::exports()
     QVERIFY2(qAbs(movie.audioSeconds() - 12 / frameRate) < 0.06,
              qPrintable(QString::number(movie.audioSeconds())));
     QVERIFY2(movie.rms(0.02, 0.1) > 0.2, qPrintable(QString::number(movie.rms(0.02, 0.1))));
+}
+
+void TestSceneExportVideo::permissionsAreThoseOfAnyNewFile_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("gif") << int(ExportVideoSettings::GIF);
+    QTest::newRow("mp4") << int(ExportVideoSettings::MP4);
+}
+
+void TestSceneExportVideo::permissionsAreThoseOfAnyNewFile()
+{
+    QFETCH(int, format);
+#ifdef Q_OS_UNIX
+    // The usual mask, under which new files are readable by all: a movie
+    // private to its owner then stands out.
+    mode_t const mask = ::umask(022);
+    auto const restore = qScopeGuard([mask] { ::umask(mask); });
+#endif
+    ExportScene fixture;
+    QTemporaryDir dir;
+    QFile::Permissions ordinary;
+    {
+        QFile fresh(QDir(dir.path()).filePath(QStringLiteral("fresh")));
+        QVERIFY(fresh.open(QIODevice::WriteOnly));
+        ordinary = fresh.permissions();
+        fresh.close();
+        QVERIFY(fresh.remove());
+    }
+    QString const name = format == ExportVideoSettings::GIF ? QStringLiteral("clip.gif")
+                                                            : QStringLiteral("clip.mp4");
+    QString const path = QDir(dir.path()).filePath(name);
+    ExportVideoSettings const settings =
+        settingsFor(ExportVideoSettings::VideoFormat(format), dir.path(), name, 100);
+    Prompts prompts;
+    {
+        QProgressDialog progress;
+        fixture.rich.scene.exportVideo(settings, progress);
+    }
+    QVERIFY(prompts.requests.isEmpty());
+    QCOMPARE(QFile::permissions(path), ordinary);
+
+    // Exported again over a movie the user shared with the group alone: the
+    // new movie keeps that choice, as a file saved over does.
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QFile::Permissions const chosen = QFile::permissions(path);
+    QVERIFY(chosen != ordinary);
+    {
+        QProgressDialog progress;
+        fixture.rich.scene.exportVideo(settings, progress);
+    }
+    QVERIFY(prompts.requests.isEmpty());
+    QCOMPARE(QFile::permissions(path), chosen);
+    QCOMPARE(folderContents(dir.path()), QStringList{name});
 }
 
 void TestSceneExportVideo::cancelKeepsAnEarlierFile_data()
