@@ -40,6 +40,9 @@ QSize const frameSize(160, 120);
 int const frameRate = 25;
 // Three drawings, the last held two frames more.
 QList<int> const drawingOfFrame = {1, 2, 3, 3, 3};
+QList<int> const allFrames = {1, 2, 3, 4, 5};
+// The frame range the user sets on the drawn scene.
+QList<int> const rangeFrames = {2, 3, 4};
 
 struct ToolRun
 {
@@ -212,11 +215,11 @@ private slots:
     void exposureSheetPackages();
 
 private:
-    // Runs a File menu export of all layers and frames: `options` fills the
-    // rest of the option dialog before OK is pressed; the file dialog, if
-    // the route shows one, gets `file`. Fails on any other question, such
-    // as an export failure.
-    void exportThrough(KW::Action action, std::function<void(QDialog*)> const& options,
+    // Runs a File menu export of all layers, and of all frames or the range
+    // only: `options` fills the rest of the option dialog before OK is
+    // pressed; the file dialog, if the route shows one, gets `file`. Fails
+    // on any other question, such as an export failure.
+    void exportThrough(KW::Action action, bool rangeOnly, std::function<void(QDialog*)> const& options,
                        QString const& file, QStringList const& expectedDialogs);
 
     // The Play menu's rate entry.
@@ -227,8 +230,9 @@ private:
         return m_window->paper->viewTransform().map(m_window->strokeMiddle(drawing));
     }
     // Every picture of a movie, decoded by the outside tool, in order: one
-    // per frame, each showing the frame's drawing.
-    void checkDecodedPictures(QString const& movie, QString const& folder, QSize size, bool transparent);
+    // per exported frame, each showing the frame's drawing.
+    void checkDecodedPictures(QString const& movie, QString const& folder, QList<int> const& frames,
+                              QSize size, bool transparent);
     // The image shows drawing `drawing` and none of the others.
     void checkShowsDrawing(QImage const& image, int drawing, QString const& what, double scale = 1.0);
 
@@ -286,6 +290,13 @@ void TestExports::initTestCase()
     w.dragOnSheet(w.cell(3, 0), w.cell(5, 0));
     QCOMPARE(Journey::cells(w.scene()), QStringLiteral("DDD.."));
     QCOMPARE(w.scene()->maximumFrameNumber(), int(drawingOfFrame.size()));
+
+    // The range, with the Play menu's range entries: frames 2 to 4.
+    w.trigger(KW::Action::RangeEndToLastFrame);
+    w.trigger(KW::Action::RangeStartStepForward);
+    w.trigger(KW::Action::RangeEndStepBack);
+    QCOMPARE(w.scene()->minimumFrameRangeNumber(), rangeFrames.first());
+    QCOMPARE(w.scene()->maximumFrameRangeNumber(), rangeFrames.last());
     m_layerName = w.scene()->layer(0)->name();
     QVERIFY(!m_layerName.isEmpty());
     QVERIFY(m_prompts->asked.isEmpty());
@@ -319,8 +330,9 @@ void TestExports::useFrameRate(double rate)
     QCOMPARE(m_window->scene()->frameRate(), rate);
 }
 
-void TestExports::exportThrough(KW::Action action, std::function<void(QDialog*)> const& options,
-                                QString const& file, QStringList const& expectedDialogs)
+void TestExports::exportThrough(KW::Action action, bool rangeOnly,
+                                std::function<void(QDialog*)> const& options, QString const& file,
+                                QStringList const& expectedDialogs)
 {
     m_prompts->asked.clear();
     QStringList dialogs;
@@ -328,9 +340,9 @@ void TestExports::exportThrough(KW::Action action, std::function<void(QDialog*)>
         Prompter::Reply reply;
         if (request.kind == Prompter::Kind::Dialog && request.dialog) {
             dialogs << QString::fromLatin1(request.dialog->metaObject()->className());
-            // The whole scene, whatever the last export chose.
+            // Whatever the last export chose.
             setChecked(request.dialog, "radioButton_AllLayers", true);
-            setChecked(request.dialog, "radioButton_AllFrames", true);
+            setChecked(request.dialog, rangeOnly ? "radioButton_RangeOnly" : "radioButton_AllFrames", true);
             options(request.dialog);
             reply.result = pressOk(request.dialog);
         } else if (request.kind == Prompter::Kind::SaveFileName) {
@@ -368,18 +380,21 @@ void TestExports::imageSequences_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("clones");
+    QTest::addColumn<bool>("rangeOnly");
+    // The frames written, by their numbers in the file names.
     QTest::addColumn<QList<int>>("frames");
 
-    QTest::newRow("PNG, unbroken sequence") << "PNG" << "SimpleUnbrokenSequence" << QList<int>{1, 2, 3, 4, 5};
-    QTest::newRow("PNG, clones excluded") << "PNG" << "ExcludeClones" << QList<int>{1, 2, 3};
-    QTest::newRow("OpenEXR, unbroken sequence")
-        << "OpenEXR" << "SimpleUnbrokenSequence" << QList<int>{1, 2, 3, 4, 5};
+    QTest::newRow("PNG, unbroken sequence") << "PNG" << "SimpleUnbrokenSequence" << false << allFrames;
+    QTest::newRow("PNG, clones excluded") << "PNG" << "ExcludeClones" << false << QList<int>{1, 2, 3};
+    QTest::newRow("PNG, range only") << "PNG" << "SimpleUnbrokenSequence" << true << rangeFrames;
+    QTest::newRow("OpenEXR, unbroken sequence") << "OpenEXR" << "SimpleUnbrokenSequence" << false << allFrames;
 }
 
 void TestExports::imageSequences()
 {
     QFETCH(QString, format);
     QFETCH(QString, clones);
+    QFETCH(bool, rangeOnly);
     QFETCH(QList<int>, frames);
     bool const exr = format == QLatin1String("OpenEXR");
     if (exr)
@@ -390,7 +405,7 @@ void TestExports::imageSequences()
     QTemporaryDir out;
     QVERIFY(out.isValid());
     exportThrough(
-        KW::Action::ExportFrames,
+        KW::Action::ExportFrames, rangeOnly,
         [&](QDialog* dialog) {
             setChecked(dialog, qPrintable(QStringLiteral("radioButton_") + clones), true);
             setChecked(dialog, "checkBox_CombineLayers", false);
@@ -434,15 +449,19 @@ void TestExports::movies_data()
     QTest::addColumn<QString>("suffix");
     QTest::addColumn<QString>("codec");
     QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("rangeOnly");
 
     QSize const twice = frameSize * 2;
-    QTest::newRow("MP4 (H.264)") << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize;
+    QTest::newRow("MP4 (H.264)")
+        << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize << false;
     QTest::newRow("MP4 (H.264), 200 %, 12.5 fps")
-        << "MP4" << "200%" << false << 12.5 << "25/2" << "mp4" << "h264" << twice;
+        << "MP4" << "200%" << false << 12.5 << "25/2" << "mp4" << "h264" << twice << false;
+    QTest::newRow("MP4 (H.264), range only")
+        << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize << true;
     QTest::newRow("MOV (ProRes), 24 fps")
-        << "Prores" << "100%" << false << 24.0 << "24/1" << "mov" << "prores" << frameSize;
+        << "Prores" << "100%" << false << 24.0 << "24/1" << "mov" << "prores" << frameSize << false;
     QTest::newRow("MOV (ProRes) with alpha")
-        << "Prores" << "100%" << true << 25.0 << "25/1" << "mov" << "prores" << frameSize;
+        << "Prores" << "100%" << true << 25.0 << "25/1" << "mov" << "prores" << frameSize << false;
 }
 
 void TestExports::movies()
@@ -455,6 +474,8 @@ void TestExports::movies()
     QFETCH(QString, suffix);
     QFETCH(QString, codec);
     QFETCH(QSize, size);
+    QFETCH(bool, rangeOnly);
+    QList<int> const frames = rangeOnly ? rangeFrames : allFrames;
     REQUIRE_TOOL("ffprobe", "ffmpeg");
     REQUIRE_TOOL("ffmpeg", "ffmpeg");
     useFrameRate(rate);
@@ -463,7 +484,7 @@ void TestExports::movies()
     QVERIFY(out.isValid());
     QString const path = out.filePath(QStringLiteral("walk.") + suffix);
     exportThrough(
-        KW::Action::ExportVideo,
+        KW::Action::ExportVideo, rangeOnly,
         [&](QDialog* dialog) {
             setChecked(dialog, qPrintable(QStringLiteral("radioButton_") + format), true);
             auto* alphaBox = dialog->findChild<QCheckBox*>(QStringLiteral("checkBox_IncludeAlpha"));
@@ -492,19 +513,19 @@ void TestExports::movies()
     QCOMPARE(video.value(QStringLiteral("codec_type")).toString(), QStringLiteral("video"));
     QCOMPARE(video.value(QStringLiteral("codec_name")).toString(), codec);
     QCOMPARE(sizeOf(video), size);
-    QCOMPARE(video.value(QStringLiteral("nb_read_frames")).toString().toInt(), int(drawingOfFrame.size()));
+    QCOMPARE(video.value(QStringLiteral("nb_read_frames")).toString().toInt(), int(frames.size()));
     QCOMPARE(video.value(QStringLiteral("r_frame_rate")).toString(), rateText);
     QCOMPARE(video.value(QStringLiteral("avg_frame_rate")).toString(), rateText);
     double const seconds = video.value(QStringLiteral("duration")).toString().toDouble();
-    QVERIFY2(qAbs(seconds - drawingOfFrame.size() / rate) < 0.001,
+    QVERIFY2(qAbs(seconds - frames.size() / rate) < 0.001,
              qPrintable(video.value(QStringLiteral("duration")).toString()));
     QCOMPARE(video.value(QStringLiteral("pix_fmt")).toString().startsWith(QLatin1String("yuva")), alpha);
 
-    checkDecodedPictures(path, out.filePath(QStringLiteral("decoded")), size, alpha);
+    checkDecodedPictures(path, out.filePath(QStringLiteral("decoded")), frames, size, alpha);
 }
 
-void TestExports::checkDecodedPictures(QString const& movie, QString const& folder, QSize size,
-                                       bool transparent)
+void TestExports::checkDecodedPictures(QString const& movie, QString const& folder,
+                                       QList<int> const& frames, QSize size, bool transparent)
 {
     QVERIFY(QDir().mkpath(folder));
     ToolRun const decode = runTool(QStringLiteral("ffmpeg"),
@@ -512,12 +533,13 @@ void TestExports::checkDecodedPictures(QString const& movie, QString const& fold
                                     QStringLiteral("-fps_mode"), QStringLiteral("passthrough"),
                                     QDir(folder).filePath(QStringLiteral("%d.png"))});
     QVERIFY2(decode.exitCode == 0, decode.err.constData());
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), int(drawingOfFrame.size()));
-    for (int frame = 1; frame <= drawingOfFrame.size(); ++frame) {
-        QImage const picture(QDir(folder).filePath(QStringLiteral("%1.png").arg(frame)));
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), int(frames.size()));
+    for (int i = 0; i < frames.size(); ++i) {
+        QImage const picture(QDir(folder).filePath(QStringLiteral("%1.png").arg(i + 1)));
         QCOMPARE(picture.size(), size);
         QCOMPARE(qAlpha(picture.pixel(0, 0)), transparent ? 0 : 255);
-        checkShowsDrawing(picture, drawingOfFrame.at(frame - 1), QStringLiteral("frame %1").arg(frame),
+        checkShowsDrawing(picture, drawingOfFrame.at(frames.at(i) - 1),
+                          QStringLiteral("picture %1 (frame %2)").arg(i + 1).arg(frames.at(i)),
                           double(size.width()) / frameSize.width());
     }
 }
@@ -526,16 +548,20 @@ void TestExports::gif_data()
 {
     QTest::addColumn<double>("rate");
     QTest::addColumn<QString>("delay");
+    QTest::addColumn<bool>("rangeOnly");
     // GIF counts time in hundredths of a second.
-    QTest::newRow("25 fps") << 25.0 << "0.04";
-    QTest::newRow("12.5 fps") << 12.5 << "0.08";
-    QTest::newRow("24 fps, nearest hundredth") << 24.0 << "0.04";
+    QTest::newRow("25 fps") << 25.0 << "0.04" << false;
+    QTest::newRow("12.5 fps") << 12.5 << "0.08" << false;
+    QTest::newRow("24 fps, nearest hundredth") << 24.0 << "0.04" << false;
+    QTest::newRow("range only") << 25.0 << "0.04" << true;
 }
 
 void TestExports::gif()
 {
     QFETCH(double, rate);
     QFETCH(QString, delay);
+    QFETCH(bool, rangeOnly);
+    QList<int> const frames = rangeOnly ? rangeFrames : allFrames;
     REQUIRE_TOOL("gifsicle", "gifsicle");
     useFrameRate(rate);
 
@@ -543,7 +569,7 @@ void TestExports::gif()
     QVERIFY(out.isValid());
     QString const path = out.filePath(QStringLiteral("walk.gif"));
     exportThrough(
-        KW::Action::ExportVideo,
+        KW::Action::ExportVideo, rangeOnly,
         [&](QDialog* dialog) {
             setChecked(dialog, "radioButton_GIF", true);
             auto* scales = dialog->findChild<QComboBox*>(QStringLiteral("comboBoxScale"));
@@ -560,7 +586,7 @@ void TestExports::gif()
     ToolRun const info = runTool(QStringLiteral("gifsicle"), {QStringLiteral("--info"), path});
     QVERIFY2(info.exitCode == 0, info.err.constData());
     QString const text = QString::fromUtf8(info.out);
-    QVERIFY2(text.contains(QStringLiteral("* %1 %2 images").arg(path).arg(drawingOfFrame.size())),
+    QVERIFY2(text.contains(QStringLiteral("* %1 %2 images").arg(path).arg(frames.size())),
              qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("logical screen %1x%2").arg(frameSize.width()).arg(frameSize.height())),
              qPrintable(text));
@@ -568,22 +594,31 @@ void TestExports::gif()
     QStringList found;
     for (QRegularExpressionMatch const& m : delays.globalMatch(text))
         found << m.captured(1);
-    QCOMPARE(found, QStringList(drawingOfFrame.size(), delay));
+    QCOMPARE(found, QStringList(frames.size(), delay));
 
     REQUIRE_TOOL("ffmpeg", "ffmpeg");
-    checkDecodedPictures(path, out.filePath(QStringLiteral("decoded")), frameSize, false);
+    checkDecodedPictures(path, out.filePath(QStringLiteral("decoded")), frames, frameSize, false);
 }
 
 void TestExports::exposureSheetPackages_data()
 {
     QTest::addColumn<QString>("format");
-    QTest::newRow("PNG images") << "PNG";
-    QTest::newRow("OpenEXR images") << "OpenEXR";
+    QTest::addColumn<bool>("rangeOnly");
+    // "<first frame, counted from 0> <duration> <drawing>" of every exposure.
+    QTest::addColumn<QStringList>("exposures");
+
+    QStringList const all = {"0 1 1", "1 1 2", "2 3 3"};
+    QTest::newRow("PNG images") << "PNG" << false << all;
+    QTest::newRow("PNG images, range only") << "PNG" << true << QStringList{"1 1 2", "2 2 3"};
+    QTest::newRow("OpenEXR images") << "OpenEXR" << false << all;
 }
 
 void TestExports::exposureSheetPackages()
 {
     QFETCH(QString, format);
+    QFETCH(bool, rangeOnly);
+    QFETCH(QStringList, exposures);
+    QList<int> const span = rangeOnly ? rangeFrames : allFrames;
     bool const exr = format == QLatin1String("OpenEXR");
     if (exr)
         REQUIRE_TOOL("exrheader", "openexr");
@@ -591,7 +626,7 @@ void TestExports::exposureSheetPackages()
     QTemporaryDir out;
     QVERIFY(out.isValid());
     exportThrough(
-        KW::Action::ExportExposureSheet,
+        KW::Action::ExportExposureSheet, rangeOnly,
         [&](QDialog* dialog) {
             setChecked(dialog, qPrintable(QStringLiteral("radioButton_") + format), true);
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("lineEdit_Name"));
@@ -619,7 +654,8 @@ void TestExports::exposureSheetPackages()
     QCOMPARE(document.value(QStringLiteral("frameRate")).toDouble(), double(frameRate));
     int const start = document.value(QStringLiteral("startTime")).toInt(-1);
     int const end = document.value(QStringLiteral("endTime")).toInt(-1);
-    QCOMPARE(end - start, int(drawingOfFrame.size()));
+    QCOMPARE(start, span.first() - 1);
+    QCOMPARE(end, span.last());
 
     QJsonArray const layers = document.value(QStringLiteral("layers")).toArray();
     QCOMPARE(layers.size(), 1);
@@ -628,20 +664,20 @@ void TestExports::exposureSheetPackages()
     QCOMPARE(layer.value(QStringLiteral("fileType")).toString(),
              exr ? QStringLiteral("exr") : QStringLiteral("png"));
 
-    // One exposure per drawing, lasting as long as it shows.
-    QJsonArray const frames = layer.value(QStringLiteral("frames")).toArray();
-    QList<int> starts, durations;
+    // One exposure per drawing, lasting as long as it shows, with its image.
+    QStringList found;
     int shown = 0;
-    for (QJsonValue const value : frames) {
+    for (QJsonValue const& value : layer.value(QStringLiteral("frames")).toArray()) {
         QJsonObject const exposure = value.toObject();
-        starts << exposure.value(QStringLiteral("frameNumber")).toInt(-1);
-        durations << exposure.value(QStringLiteral("duration")).toInt(-1);
-        shown += durations.last();
+        int const first = exposure.value(QStringLiteral("frameNumber")).toInt(-1);
+        int const duration = exposure.value(QStringLiteral("duration")).toInt(-1);
+        int const drawing = drawingOfFrame.value(first, -1);
+        found << QStringLiteral("%1 %2 %3").arg(first).arg(duration).arg(drawing);
+        shown += duration;
 
         QString const image = package.filePath(exposure.value(QStringLiteral("fileName")).toString());
         QVERIFY2(QFileInfo(image).isFile(),
                  qPrintable(image + QStringLiteral(" in ") + describeFiles(package)));
-        int const drawing = int(starts.size());
         if (exr) {
             checkExrWindows(image);
         } else {
@@ -650,8 +686,7 @@ void TestExports::exposureSheetPackages()
             checkShowsDrawing(picture, drawing, image);
         }
     }
-    QCOMPARE(starts, (QList<int>{start, start + 1, start + 2}));
-    QCOMPARE(durations, (QList<int>{1, 1, 3}));
+    QCOMPARE(found, exposures);
     QCOMPARE(shown, end - start);
 }
 
