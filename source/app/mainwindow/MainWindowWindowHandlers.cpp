@@ -183,7 +183,7 @@ void MainWindow::onActionSceneSettings()
     params.fitMode = int(settings->defaultChangeFrameSizeFitMode());
     params.mode = 1;
     UI::SceneSettingsDialog dialog(params, this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (Model::Prompter::exec(&dialog) != QDialog::Accepted)
         return;
     const UI::SceneSettingsDialog::Params chosen = dialog.params();
     const auto fitMode = static_cast<KW::FitMode>(chosen.fitMode);

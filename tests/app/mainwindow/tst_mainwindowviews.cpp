@@ -8,6 +8,7 @@
 
 #include "actions/ActionManager.h"
 #include "canvas/DrawingArea.h"
+#include "dialogs/SceneSettingsDialog.h"
 #include "panels/Palette.h"
 #include "panels/SpeedDial.h"
 #include "panels/ToolSettings.h"
@@ -15,6 +16,7 @@
 #include "xsheet/XSheetPane.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
@@ -247,6 +249,47 @@ private slots:
         QCoreApplication::sendEvent(f.window.get(), &escape);
         QVERIFY(!secondary->isVisible());
     }
+    // A new frame rate chosen in the scene settings is one undo step; the
+    // dialog closed any other way, or with nothing changed, is none.
+    void sceneSettingsChangeTheSceneInOneStep_data()
+    {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("change");
+        QTest::newRow("new rate") << int(QDialog::Accepted) << true;
+        QTest::newRow("nothing changed") << int(QDialog::Accepted) << false;
+        QTest::newRow("cancelled") << int(QDialog::Rejected) << true;
+    }
+    void sceneSettingsChangeTheSceneInOneStep()
+    {
+        QFETCH(int, result);
+        QFETCH(bool, change);
+        MainWindowFixture f;
+        Model::Scene* scene = f.scene();
+        const double rate = scene->frameRate();
+        const int steps = scene->undoStack()->count();
+        bool asked = false;
+        f.answer = [&](const Model::Prompter::Request& request) {
+            Model::Prompter::Reply reply;
+            if (auto* dialog = qobject_cast<UI::SceneSettingsDialog*>(request.dialog)) {
+                asked = true;
+                auto* box = dialog->findChild<QComboBox*>(QStringLiteral("CBframeRate"));
+                if (box && change)
+                    box->setCurrentIndex((box->currentIndex() + 1) % box->count());
+                reply.result = result;
+            }
+            return reply;
+        };
+        action(KW::Action::SceneSettings)->trigger();
+        QVERIFY(asked);
+        const bool edits = result == QDialog::Accepted && change;
+        QCOMPARE(scene->undoStack()->count(), steps + (edits ? 1 : 0));
+        QCOMPARE(!qFuzzyCompare(scene->frameRate(), rate), edits);
+        if (edits) {
+            scene->undoStack()->undo();
+            QCOMPARE(scene->frameRate(), rate);
+        }
+    }
+
 };
 
 QUILLMERE_TEST_MAIN(TestMainWindowViews)
