@@ -8,6 +8,7 @@
 // answered by the test through the one prompt seam.
 
 #include "../../libmodel/files/SceneFileFixtures.h"
+#include "../mainwindow/MainWindowFixture.h"
 
 #include "actions/ActionManager.h"
 #include "application/StartupScene.h"
@@ -20,8 +21,6 @@
 #include "scene/Scene.h"
 #include "settings/Settings.h"
 #include "settings/KW.h"
-#include "startup/Init.h"
-#include "startup/UIInit.h"
 #include "xsheet/XSheet.h"
 
 #include <QAbstractButton>
@@ -40,16 +39,11 @@
 
 namespace Journey {
 
+// The window's libraries, as the window tests start them, with animations
+// off so that what a step shows is there at once.
 inline void startLibraries()
 {
-    static bool started = false;
-    if (started)
-        return;
-    started = true;
-    Model::init();
-    UI::init();
-    // The start-up offer of the tutorials would stop every test at a modal dialog.
-    Model::Settings::instance()->setShowVideoTutorialsOnStartup(false);
+    MainWindowFixture::startLibraries();
     UI::Animations::setEnabled(false);
 }
 
