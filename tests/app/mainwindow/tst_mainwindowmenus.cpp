@@ -4,9 +4,13 @@
 
 #include "actions/ActionManager.h"
 #include "canvas/Paper.h"
+#include "scene/Scene.h"
 #include "settings/Settings.h"
+#include "xsheet/XSheet.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaEnum>
@@ -270,6 +274,56 @@ private slots:
         if (turned > 180.0)
             turned -= 360.0;
         QVERIFY2(std::abs(turned - angle) < 1e-9, qPrintable(QString::number(turned)));
+    }
+
+    // A right click on the sheet: on a drawing its menu, on the row past a
+    // layer's end the layer's menu (and the layer becomes active), on the
+    // sound the sheet's options. The menus come up without blocking and the
+    // ones made for the click go when they close.
+    void sheetContextMenus_data()
+    {
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<int>("layer");
+        QTest::addColumn<QString>("begins");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("drawing") << 1 << 0
+                                 << "AddCloneDrawing, AddBlankDrawing, InsertBlankDrawing, |, "
+                                    "TurnCloneIntoOriginal"
+                                 << false;
+        QTest::newRow("past the layer's end") << 2 << 0
+                                              << "NewLayer, DuplicateActiveLayer, |, "
+                                                 "DiscardActiveLayer, |, MergeLayerDown, |, "
+                                                 "NewPaintLayer, NewPaintLayerWithCloneStructure, |, \""
+                                              << false;
+        QTest::newRow("sound") << 1 << 1 << "" << true;
+    }
+    void sheetContextMenus()
+    {
+        QFETCH(int, frame);
+        QFETCH(int, layer);
+        QFETCH(QString, begins);
+        QFETCH(bool, kept);
+        MainWindowFixture f;
+        QVERIFY(f.scene());
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto* sheet = f.window->findChild<UI::XSheet*>();
+        QVERIFY(sheet);
+        QVERIFY(f.scene()->isAudioLayer(1) || layer != 1);
+        const QPoint at(sheet->columnViewportPosition(layer) + sheet->columnWidth(layer) / 2,
+                        sheet->rowViewportPosition(frame - 1) + sheet->rowHeight() / 2);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, sheet->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(sheet->viewport(), &click);
+
+        QPointer<QMenu> menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        if (!begins.isEmpty())
+            QVERIFY2(entries(menu).startsWith(begins), qPrintable(entries(menu)));
+        if (layer == 0)
+            QCOMPARE(f.scene()->activeLayerIdx(), 0);
+        menu->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(bool(menu), kept);
     }
 
 private:
