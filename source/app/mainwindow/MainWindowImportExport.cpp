@@ -188,6 +188,10 @@ void MainWindow::internalImportReferenceLayer(QList<QString> files)
     const QStringList unreadable = command->unreadableFiles();
     if (outcome == Commands::ImportNewReferenceLayer::Outcome::Imported) {
         scene->undoStack()->push(command);
+        // The frames that could be read are in; the user still has to learn
+        // which ones are missing.
+        if (!unreadable.isEmpty())
+            warnImportFailed(unreadable);
         return;
     }
     delete command;

@@ -411,6 +411,27 @@ private slots:
         QCOMPARE(f.asked.last(), QString("Cannot import file %1").arg(QDir::toNativeSeparators(f.path(name))));
     }
 
+    // Frames that can be read are imported; those that cannot are named.
+    void aPartlyReadImportNamesWhatItLeftOut()
+    {
+        Fixture f;
+        const QStringList good = f.images({"walk_1.png", "walk_2.png"});
+        writeFile(f.path("walk_3.png"), "no picture");
+        answerWith(f, [&f](const Prompter::Request& r) {
+            Prompter::Reply reply;
+            if (r.kind == Prompter::Kind::OpenFileNames)
+                reply.files << f.path("walk_1.png") << f.path("walk_2.png") << f.path("walk_3.png");
+            return reply;
+        });
+        const int layers = f.scene()->numLayers();
+        f.window->import();
+        QCOMPARE(f.scene()->undoStack()->count(), 1);
+        QCOMPARE(f.scene()->numLayers(), layers + 1);
+        QVERIFY(!f.asked.isEmpty());
+        QCOMPARE(f.asked.last(),
+                 QString("Cannot import file %1").arg(QDir::toNativeSeparators(f.path("walk_3.png"))));
+    }
+
     void exportFramesRunsTheDialogsAndTheExport()
     {
         Fixture f;
