@@ -428,6 +428,7 @@ private:
     void connectKeyTimers();
     void handleShortcutOverride(QKeyEvent* event);
     void showPopupPanel(UI::ToolSettings* panel);
+    void dropDownSettings(UI::ToolSettings* panel, UI::ToolSettings* other, KW::Action tool);
 
 
     // --- Window state, first show and close (MainWindowState.cpp)

@@ -35,6 +35,13 @@ QAction* action(KW::Action id)
 // Lost frames tint the frame number this long.
 constexpr int LostFrameFlashMs = 200;
 
+// The last frame stepping reaches on the active layer: its last drawing, or
+// the range end when the layer runs past it.
+int lastSteppingFrame(const Model::Scene* scene)
+{
+    return std::min(scene->layerLength(scene->activeLayerIdx()), scene->maximumFrameRangeNumber());
+}
+
 void setLabelColor(QLabel* label, const QColor& color)
 {
     QPalette palette = label->palette();
@@ -50,7 +57,7 @@ int MainWindow::findFrame(bool forward, const std::function<bool(int, int)>& acc
     const int layer = scene->activeLayerIdx();
     const int a = scene->activeFrame();
     const int lo = scene->minimumFrameRangeNumber();
-    const int hi = std::min(scene->layerLength(layer), scene->maximumFrameRangeNumber());
+    const int hi = lastSteppingFrame(scene);
     if (forward) {
         for (int f = a + 1; f <= hi; ++f)
             if (accept(layer, f))
@@ -75,7 +82,7 @@ void MainWindow::stepToFrame(int frame)
     Model::Scene* scene = quillmereScene();
     const int layer = scene->activeLayerIdx();
     const int lo = scene->minimumFrameRangeNumber();
-    const int hi = std::min(scene->layerLength(layer), scene->maximumFrameRangeNumber());
+    const int hi = lastSteppingFrame(scene);
     if (frame != scene->activeFrame() && frame >= lo && frame <= hi)
         setActiveFrameAndLayer(frame, layer, Model::Scene::AcceptVirtualLastFrame);
 }
@@ -87,7 +94,7 @@ void MainWindow::onActionStepBack()
         return;
     const int layer = scene->activeLayerIdx();
     const int a = scene->activeFrame();
-    const int hi = std::min(scene->layerLength(layer), scene->maximumFrameRangeNumber());
+    const int hi = lastSteppingFrame(scene);
     int t = scene->isVirtualLastFrame(layer, a) ? hi : a - 1;
     if (t < scene->minimumFrameRangeNumber())
         t = hi;
@@ -99,9 +106,8 @@ void MainWindow::onActionStepForward()
     Model::Scene* scene = quillmereScene();
     if (!scene)
         return;
-    const int layer = scene->activeLayerIdx();
     const int a = scene->activeFrame();
-    const int hi = std::min(scene->layerLength(layer), scene->maximumFrameRangeNumber());
+    const int hi = lastSteppingFrame(scene);
     stepToFrame(a >= hi ? scene->minimumFrameRangeNumber() : a + 1);
 }
 

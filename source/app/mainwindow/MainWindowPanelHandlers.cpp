@@ -56,30 +56,29 @@ void MainWindow::onToolPocketFocusReceived(Model::Tool::Type kind)
         panel->setFocus();
 }
 
-void MainWindow::onActionDrawSettings()
+// A settings panel dropped down under its pocket, the other one closed, its
+// tool chosen.
+void MainWindow::dropDownSettings(UI::ToolSettings* panel, UI::ToolSettings* other, KW::Action tool)
 {
     stopDropdownTimer();
-    if (d->eraseSettings)
-        d->eraseSettings->hide();
-    action(A::Draw)->trigger();
+    if (other)
+        other->hide();
+    action(tool)->trigger();
     placeToolSettings();
-    if (d->drawSettings) {
-        d->drawSettings->setFocus();
-        d->drawSettings->show();
+    if (panel) {
+        panel->setFocus();
+        panel->show();
     }
+}
+
+void MainWindow::onActionDrawSettings()
+{
+    dropDownSettings(d->drawSettings, d->eraseSettings, A::Draw);
 }
 
 void MainWindow::onActionEraseSettings()
 {
-    stopDropdownTimer();
-    if (d->drawSettings)
-        d->drawSettings->hide();
-    action(A::Erase)->trigger();
-    placeToolSettings();
-    if (d->eraseSettings) {
-        d->eraseSettings->setFocus();
-        d->eraseSettings->show();
-    }
+    dropDownSettings(d->eraseSettings, d->drawSettings, A::Erase);
 }
 
 void MainWindow::onMenuBarTriggered(QAction* triggered)
