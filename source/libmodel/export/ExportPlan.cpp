@@ -7,6 +7,42 @@
 
 namespace Model {
 
+namespace {
+
+// File systems take names of at most 255 bytes. A file name holds the
+// export's own name, frame numbers, a suffix and, for a clone, the names of
+// two layers; a layer's part of it stays within this many bytes of UTF-8.
+constexpr qsizetype maximumNameBytes = 64;
+
+// The longest start of text whose UTF-8 form fits in bytes, never cutting a
+// character in two.
+QString leadingUtf8(QString const& text, qsizetype bytes)
+{
+    qsizetype used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        char16_t const unit = text.at(end).unicode();
+        qsizetype units = 1;
+        qsizetype size = 3; // a lone surrogate is written as U+FFFD
+        if (unit < 0x80)
+            size = 1;
+        else if (unit < 0x800)
+            size = 2;
+        else if (QChar::isHighSurrogate(unit) && end + 1 < text.size()
+                 && text.at(end + 1).isLowSurrogate()) {
+            units = 2;
+            size = 4;
+        }
+        if (used + size > bytes)
+            break;
+        used += size;
+        end += units;
+    }
+    return text.left(end);
+}
+
+} // namespace
+
 ExportPlan::ExportPlan(Scene const& scene, ExportSettings::Layers layers,
                        ExportSettings::Frames frames, QStringList const& reserved)
 {
@@ -47,8 +83,10 @@ ExportPlan::ExportPlan(Scene const& scene, ExportSettings::Layers layers,
     for (VisualLayer const* layer : std::as_const(m_layers)) {
         QString const base = fileSafe(layer->name());
         QString unique = base;
-        for (int n = 2; taken.contains(unique.toCaseFolded()); ++n)
-            unique = QStringLiteral("%1_%2").arg(base).arg(n);
+        for (int n = 2; taken.contains(unique.toCaseFolded()); ++n) {
+            QString const number = QStringLiteral("_%1").arg(n);
+            unique = leadingUtf8(base, maximumNameBytes - number.size()) + number;
+        }
         taken.insert(unique.toCaseFolded());
         m_fileNames.insert(layer, unique);
     }
@@ -74,7 +112,7 @@ QString ExportPlan::fileSafe(QString const& name)
         safe.fill(QLatin1Char('_'));
     if (safe.isEmpty())
         safe = QStringLiteral("Layer");
-    return safe;
+    return leadingUtf8(safe, maximumNameBytes);
 }
 
 bool ExportPlan::isUsableBaseName(QString const& name)

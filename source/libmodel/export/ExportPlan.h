@@ -18,8 +18,9 @@ class VisualLayer;
 //
 // Layer names are the user's free text, so they are made safe before they
 // reach the file system: path separators, ':' and control characters become
-// '_', an empty name becomes "Layer", and two exported layers of the same
-// name get "_2", "_3" … so that they never overwrite each other's files.
+// '_', an empty name becomes "Layer", a long name is cut to 64 bytes of UTF-8
+// (whole characters only), and two exported layers of the same name get "_2",
+// "_3" … within those bytes, so that they never overwrite each other's files.
 class ExportPlan
 {
 public:

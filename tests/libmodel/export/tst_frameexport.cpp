@@ -51,6 +51,7 @@ private slots:
     void namesFollowTheOptions();
     void frameNumbersKeepAllTheirDigits();
     void layerNamesAreMadeSafeAndUnique();
+    void longLayerNamesFitTheFileSystem();
     void imagesHaveTheFrameSizeAndBackground_data();
     void imagesHaveTheFrameSizeAndBackground();
     void combinedFramesApplyLayerOpacityOnce();
@@ -177,6 +178,48 @@ void TestFrameExport::layerNamesAreMadeSafeAndUnique()
     // Bottom first: the lower "Ink" keeps its name.
     QImage const lowerInk(dir.filePath(QStringLiteral("out/shot.Ink.0001.png")));
     QCOMPARE(lowerInk.pixelColor(1, 1).rgb(), colourOf(QLatin1Char('C')).rgb());
+}
+
+void TestFrameExport::longLayerNamesFitTheFileSystem()
+{
+    // A million characters each: one-byte, repeated, two-byte and four-byte
+    // (surrogate pairs) in UTF-8; the last layer clones the first, so one
+    // file name carries two layer names.
+    QString const ascii(1000000, QLatin1Char('x'));
+    QString const accented(1000000, QChar(0x00e9));
+    QString emoji;
+    for (int i = 0; i < 500000; ++i)
+        emoji += QString::fromUcs4(U"\U0001F600");
+    ExportScene s;
+    auto const first = s.add(ascii, QStringLiteral("A"));
+    s.add(ascii, QStringLiteral("B"));
+    s.add(accented, QStringLiteral("C"));
+    auto const last = s.add(emoji, QStringLiteral("D*"));
+    Fixture::link(*first, 1, *last, 2);
+    QTemporaryDir dir;
+    ExportFramesSettings settings = settingsFor(dir.path());
+    settings.clones = ExportFramesSettings::IncludeClones;
+    Prompts prompts;
+    QProgressDialog progress;
+    s.scene.exportFrames(settings, progress);
+
+    QCOMPARE(prompts.critical, QStringList());
+    auto const repeat = [](QString const& unit, int times) { return unit.repeated(times); };
+    QString const x64 = repeat(QStringLiteral("x"), 64);
+    QString const e32 = repeat(QString(QChar(0x00e9)), 32);
+    QString const smile16 = repeat(QString::fromUcs4(U"\U0001F600"), 16);
+    QStringList expected{
+        "shot." + x64 + ".0001.png",
+        "shot." + x64.left(62) + "_2.0001.png",
+        "shot." + e32 + ".0001.png",
+        "shot." + smile16 + ".0001.png",
+        "shot." + smile16 + ".0002.clone." + x64 + ".0001.png",
+    };
+    expected.sort();
+    QStringList const files = listing(dir.path());
+    QCOMPARE(files, expected);
+    for (QString const& file : files)
+        QVERIFY2(file.toUtf8().size() <= 255, qPrintable(QString::number(file.toUtf8().size())));
 }
 
 void TestFrameExport::imagesHaveTheFrameSizeAndBackground_data()
