@@ -136,7 +136,7 @@ void CellIdentifiers::keep(Model::Scene* scene)
         if (!scene->isVisualLayer(layer) || scene->layerLength(layer) != ids.size())
             continue;
         for (int frame = 1; frame <= int(ids.size()); ++frame)
-            scene->lookupLayerItem(layer, frame)->identifier = ids.at(frame - 1);
+            scene->setCellIdentifier(layer, frame, ids.at(frame - 1));
     }
 }
 

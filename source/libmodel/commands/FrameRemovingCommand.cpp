@@ -59,8 +59,7 @@ void FrameRemovingCommand::redo()
     for (auto it = d->firstCellIds.cbegin(); it != d->firstCellIds.cend(); ++it) {
         if (!scene->isVisualLayer(it.key()))
             continue;
-        if (std::shared_ptr<Model::LayerItem> const first = scene->lookupLayerItem(it.key(), 1))
-            first->identifier = it.value();
+        scene->setCellIdentifier(it.key(), 1, it.value());
     }
     QModelIndex const& last = d->indexes.constLast();
     int const n = int(d->indexes.size());

@@ -128,7 +128,7 @@ void PasteDrawing::redo()
         if (!item)
             break;
         if (d->identifiers.contains(k))
-            item->identifier = d->identifiers.value(k);
+            sceneOf(d->scene)->setCellIdentifier(column, cell.row() + 1, d->identifiers.value(k));
         else
             d->identifiers.insert(k, item->identifier);
 

@@ -82,7 +82,8 @@ void PasteImage::redo()
         if (d->identifier.isNull())
             d->identifier = item->identifier;
         else
-            item->identifier = d->identifier;
+            sceneOf(d->scene)->setCellIdentifier(d->target.column(), d->target.row() + 1,
+                                                 d->identifier);
     }
     d->changes += model->replaceDrawing(d->target, std::make_shared<Model::ImageDrawing>(d->image),
                                         true, false);

@@ -162,7 +162,8 @@ void Stroke::redo()
         }
         if (std::shared_ptr<Model::LayerItem> const item = model->lookupLayerItem(index)) {
             if (d->newCellIds.contains(index))
-                item->identifier = d->newCellIds.value(index);
+                model->scene()->setCellIdentifier(index.column(), index.row() + 1,
+                                                  d->newCellIds.value(index));
             else
                 d->newCellIds.insert(index, item->identifier);
         }

@@ -331,15 +331,10 @@ std::shared_ptr<LayerItem> Scene::lookupLayerItem(DrawingRef const& ref, int* la
         auto* const visual = qobject_cast<VisualLayer*>(candidate);
         if (!visual)
             continue;
-        QList<std::shared_ptr<LayerItem>> const& cells = visual->frames();
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (cells.at(i)->identifier != ref.drawing)
-                continue;
+        if (std::shared_ptr<LayerItem> cell = visual->cellWithIdentifier(ref.drawing, frame)) {
             if (layer)
                 *layer = int(l);
-            if (frame)
-                *frame = int(i) + 1;
-            return cells.at(i);
+            return cell;
         }
     }
     return nullptr;

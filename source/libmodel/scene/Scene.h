@@ -333,6 +333,9 @@ public:
     bool isKeyDrawing(int layer, int frame) const;
     bool isVirtualLastFrame(int layer, int frame) const;
     std::shared_ptr<Model::LayerItem> lookupLayerItem(int layer, int frame) const;
+    // Gives the cell at (layer, frame) another identifier; commands that
+    // re-create cells give them back the identifiers of their first redo.
+    void setCellIdentifier(int layer, int frame, QUuid const& identifier);
     // Visual, audio and annotation layers each have their own picture.
     QImage thumbnail(int layer, int frame, QSize const& size) const;
     QString toolTip(int layer, int frame) const;

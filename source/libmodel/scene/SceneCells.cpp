@@ -75,6 +75,12 @@ std::shared_ptr<LayerItem> Scene::lookupLayerItem(int layer, int frame) const
     return visual ? visual->layerItem(frame) : nullptr;
 }
 
+void Scene::setCellIdentifier(int layer, int frame, QUuid const& identifier)
+{
+    if (VisualLayer* const visual = qobject_cast<VisualLayer*>(this->layer(layer).get()))
+        visual->setCellIdentifier(frame, identifier);
+}
+
 QImage Scene::thumbnail(int layer, int frame, QSize const& size) const
 {
     Layer const* l = this->layer(layer).get();

@@ -5,6 +5,7 @@
 #include "scene/LayerItem.h"
 #include "scene/Scene.h"
 
+#include <QHash>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -18,6 +19,37 @@ struct VisualLayer::Data
     QSize frameSize;
     bool visible = true;
     double opacity = 1.0;
+    // Where each cell identifier first occurs, made when first needed after
+    // the cells changed: scenes with thousands of distant clones of a long
+    // layer look their originals up one by one.
+    mutable QHash<QUuid, qsizetype> cellIndex;
+    mutable bool cellIndexKnown = false;
+
+    void forgetCellIndex()
+    {
+        cellIndexKnown = false;
+        cellIndex.clear();
+    }
+
+    void makeCellIndex() const
+    {
+        cellIndex.clear();
+        cellIndex.reserve(frames.size());
+        // Backwards, so that the first of cells sharing an identifier stays.
+        for (qsizetype i = frames.size() - 1; i >= 0; --i)
+            cellIndex.insert(frames.at(i)->identifier, i);
+        cellIndexKnown = true;
+    }
+
+    // The indexed position of the identifier when it still holds that cell.
+    qsizetype indexedPosition(QUuid const& identifier) const
+    {
+        auto const found = cellIndex.constFind(identifier);
+        if (found == cellIndex.constEnd())
+            return -1;
+        qsizetype const i = found.value();
+        return i < frames.size() && frames.at(i)->identifier == identifier ? i : -2;
+    }
 };
 
 VisualLayer::VisualLayer(QSize const& frameSize, QObject* parent)
@@ -52,6 +84,7 @@ void VisualLayer::insertBlankFrameAfter(int frame)
 {
     if (frame < 0 || frame > length())
         return;
+    d->forgetCellIndex();
     d->frames.insert(frame, blankItem());
     holdsTakeDrawingOf(frame + 1);
 }
@@ -61,6 +94,7 @@ void VisualLayer::insertHoldFrameAfter(int frame)
     if (frame == 0) {
         insertBlankFrameAfter(0);
     } else if (isFrameValid(frame)) {
+        d->forgetCellIndex();
         d->frames.insert(frame, std::make_shared<LayerItem>(d->frames.at(frame - 1)->drawing));
     }
 }
@@ -86,6 +120,7 @@ QList<LayerChange> VisualLayer::removeFrame(int frame)
         made.append(LayerChange(LayerChange::OffPegsTransform, 1, c->offPegsTransform));
         c->offPegsTransform = hold->offPegsTransform;
         d->frames.removeAt(1);
+        d->forgetCellIndex();
         made.append(LayerChange(LayerChange::InsertCell, 2, hold));
         return newestFirst();
     }
@@ -93,6 +128,7 @@ QList<LayerChange> VisualLayer::removeFrame(int frame)
     // A lone cell, even a stray hold, is replaced by a blank below.
     if (c->kind == LayerItem::Hold && length() > 1) {
         d->frames.removeAt(frame - 1);
+        d->forgetCellIndex();
         made.append(LayerChange(LayerChange::InsertCell, frame, c));
         return newestFirst();
     }
@@ -125,10 +161,12 @@ QList<LayerChange> VisualLayer::removeFrame(int frame)
         made.append(LayerChange(LayerChange::ReplaceCell, 1, c));
         d->frames.removeAt(0);
         d->frames.append(blankItem());
+        d->forgetCellIndex();
         return newestFirst();
     }
 
     d->frames.removeAt(frame - 1);
+    d->forgetCellIndex();
     made.append(LayerChange(LayerChange::InsertCell, frame, c));
     if (frame >= 2)
         holdsTakeDrawingOf(frame - 1);
@@ -302,6 +340,7 @@ QList<std::shared_ptr<LayerItem>> const& VisualLayer::frames() const
 
 QList<std::shared_ptr<LayerItem>>& VisualLayer::frames()
 {
+    d->forgetCellIndex();
     return d->frames;
 }
 
@@ -310,6 +349,34 @@ std::shared_ptr<LayerItem> VisualLayer::layerItem(int frame) const
     if (!isFrameValid(frame))
         return nullptr;
     return d->frames.at(frame - 1);
+}
+
+std::shared_ptr<LayerItem> VisualLayer::cellWithIdentifier(QUuid const& identifier,
+                                                           int* frame) const
+{
+    if (identifier.isNull())
+        return nullptr;
+    if (!d->cellIndexKnown)
+        d->makeCellIndex();
+    qsizetype position = d->indexedPosition(identifier);
+    // A cell moved by a change the layer did not see: the index is made anew.
+    if (position == -2) {
+        d->makeCellIndex();
+        position = d->indexedPosition(identifier);
+    }
+    if (position < 0)
+        return nullptr;
+    if (frame)
+        *frame = int(position) + 1;
+    return d->frames.at(position);
+}
+
+void VisualLayer::setCellIdentifier(int frame, QUuid const& identifier)
+{
+    if (!isFrameValid(frame))
+        return;
+    d->forgetCellIndex();
+    d->frames.at(frame - 1)->identifier = identifier;
 }
 
 void VisualLayer::setVisible(bool visible)
@@ -338,11 +405,7 @@ std::shared_ptr<LayerItem> VisualLayer::findCell(DrawingRef const& ref) const
         return scene->lookupLayerItem(ref);
     if (ref.layer.isNull() || ref.drawing.isNull() || ref.layer != identifier())
         return nullptr;
-    for (std::shared_ptr<LayerItem> const& cell : std::as_const(d->frames)) {
-        if (cell->identifier == ref.drawing)
-            return cell;
-    }
-    return nullptr;
+    return cellWithIdentifier(ref.drawing);
 }
 
 void VisualLayer::holdsTakeDrawingOf(int frame)

@@ -74,11 +74,19 @@ public:
     void setOffPegsTransform(int frame, QTransform const& transform);
 
     // The cells in frame order. The mutable form is for the scene, its file
-    // reader and layer copies, which keep the cells' links consistent.
+    // reader and layer copies, which keep the cells' links consistent; asking
+    // for it makes the layer forget its index of cell identifiers, so a
+    // caller that changes cells asks for it again after any lookup.
     QList<std::shared_ptr<LayerItem>> const& frames() const;
     QList<std::shared_ptr<LayerItem>>& frames();
     // The cell at a valid frame, else empty.
     std::shared_ptr<LayerItem> layerItem(int frame) const;
+    // The first cell with that identifier and its frame, or empty; through
+    // an index, so that a lookup costs the same however long the layer is.
+    std::shared_ptr<LayerItem> cellWithIdentifier(QUuid const& identifier,
+                                                  int* frame = nullptr) const;
+    // Gives the cell at a valid frame another identifier.
+    void setCellIdentifier(int frame, QUuid const& identifier);
 
 public slots:
     void setVisible(bool visible);

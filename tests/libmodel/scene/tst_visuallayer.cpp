@@ -28,6 +28,11 @@ public:
 
 enum Edit { InsertBlank, InsertHold, Remove };
 
+// Changes of a layer's cells after which its cells must still be found by
+// their identifiers.
+enum CellChange { BlankAfter, HoldAfter, RemoveAt, NewIdentifier, TakenIdentifier, Appended,
+                  Replaced };
+
 } // namespace
 
 class TestVisualLayer : public QObject
@@ -42,6 +47,8 @@ private slots:
     void removingAnOriginalHandsItsClonesOn();
     void removingADistantCloneUnlistsIt();
     void clonesOnTheSameLayerAreFoundWithoutAScene();
+    void cellsAreFoundByIdentifierAfterEveryChange_data();
+    void cellsAreFoundByIdentifierAfterEveryChange();
     void toolTip_data();
     void toolTip();
     void beyondTheLastFrame_data();
@@ -236,6 +243,79 @@ void TestVisualLayer::clonesOnTheSameLayerAreFoundWithoutAScene()
     QCOMPARE(x->kind, int(LayerItem::Original));
     QCOMPARE(x->clones, QList<Model::DrawingRef>{yRef});
     QCOMPARE(y->original, xRef);
+}
+
+void TestVisualLayer::cellsAreFoundByIdentifierAfterEveryChange_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("change");
+    QTest::addColumn<int>("frame");
+    QTest::newRow("blank inserted") << "AB.C" << int(BlankAfter) << 1;
+    QTest::newRow("blank at the start") << "AB" << int(BlankAfter) << 0;
+    QTest::newRow("hold inserted") << "ABC" << int(HoldAfter) << 2;
+    QTest::newRow("frame removed") << "ABCD" << int(RemoveAt) << 2;
+    QTest::newRow("held first frame removed") << "A.B" << int(RemoveAt) << 1;
+    QTest::newRow("only frame removed") << "A" << int(RemoveAt) << 1;
+    QTest::newRow("identifier given") << "ABC" << int(NewIdentifier) << 3;
+    QTest::newRow("identifier of another cell given") << "ABC" << int(TakenIdentifier) << 3;
+    QTest::newRow("cell appended to the frames") << "AB" << int(Appended) << 0;
+    QTest::newRow("cell replaced in the frames") << "ABC" << int(Replaced) << 2;
+}
+
+void TestVisualLayer::cellsAreFoundByIdentifierAfterEveryChange()
+{
+    QFETCH(QString, pattern);
+    QFETCH(int, change);
+    QFETCH(int, frame);
+
+    FixtureLayer layer;
+    Fixture::build(layer, pattern);
+    QList<QUuid> before;
+    for (auto const& cell : layer.frames()) {
+        before << cell->identifier;
+        QCOMPARE(layer.cellWithIdentifier(cell->identifier), cell);
+    }
+
+    switch (CellChange(change)) {
+    case BlankAfter:
+        layer.insertBlankFrameAfter(frame);
+        break;
+    case HoldAfter:
+        layer.insertHoldFrameAfter(frame);
+        break;
+    case RemoveAt:
+        layer.removeFrame(frame);
+        break;
+    case NewIdentifier:
+        layer.setCellIdentifier(frame, QUuid::createUuid());
+        break;
+    case TakenIdentifier:
+        layer.setCellIdentifier(frame, before.constFirst());
+        break;
+    case Appended:
+        layer.frames().append(Fixture::original(QStringLiteral("N")));
+        break;
+    case Replaced:
+        layer.frames()[frame - 1] = Fixture::original(QStringLiteral("N"));
+        break;
+    }
+
+    // Every cell is found where it is; the first of two sharing an identifier.
+    QList<QUuid> now;
+    for (int f = 1; f <= layer.length(); ++f) {
+        auto const cell = layer.layerItem(f);
+        int found = 0;
+        bool const first = !now.contains(cell->identifier);
+        now << cell->identifier;
+        QCOMPARE(layer.cellWithIdentifier(cell->identifier, &found) == cell, first);
+        QCOMPARE(found, first ? f : int(now.indexOf(cell->identifier)) + 1);
+    }
+    // Identifiers that left the layer name nothing.
+    for (QUuid const& identifier : std::as_const(before)) {
+        if (!now.contains(identifier))
+            QVERIFY(!layer.cellWithIdentifier(identifier));
+    }
+    QVERIFY(!layer.cellWithIdentifier(QUuid()));
 }
 
 void TestVisualLayer::toolTip_data()
