@@ -1,10 +1,48 @@
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace TestSupport {
+
+namespace {
+
+// A "Vm...:   123 kB" line of the process status, in bytes; -1 without it.
+qint64 statusBytes(QByteArray const& key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray const& line : status.readAll().split('\n')) {
+        if (!line.startsWith(key))
+            continue;
+        QList<QByteArray> const fields = line.mid(key.size()).simplified().split(' ');
+        bool ok = false;
+        qint64 const kilobytes = fields.value(0).toLongLong(&ok);
+        return ok ? kilobytes * 1024 : -1;
+    }
+    return -1;
+}
+
+} // namespace
+
+PeakMemory::PeakMemory()
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    // "5" restarts the high-water mark at the present resident size.
+    if (reset.open(QIODevice::WriteOnly) && reset.write("5") == 1 && reset.flush())
+        m_start = statusBytes("VmRSS:");
+}
+
+qint64 PeakMemory::rise() const
+{
+    qint64 const peak = statusBytes("VmHWM:");
+    return m_start < 0 || peak < 0 ? -1 : std::max<qint64>(0, peak - m_start);
+}
 
 void isolateSettings()
 {

@@ -16,6 +16,23 @@ void isolateSettings();
 // Empties the settings store of this test process.
 void clearSettings();
 
+// How far the resident memory of this process rises above its level when
+// the measurement starts: the kernel's high-water mark, restarted at the
+// start. Pages count once touched, whatever the machine's load, and memory
+// given back before the end still counts.
+class PeakMemory
+{
+public:
+    PeakMemory();
+    // False where the kernel cannot restart the high-water mark.
+    bool isAvailable() const { return m_start >= 0; }
+    // Bytes above the level at the start.
+    qint64 rise() const;
+
+private:
+    qint64 m_start = -1;
+};
+
 } // namespace TestSupport
 
 // QTEST_MAIN with the settings isolated before anything can read them.

@@ -146,6 +146,31 @@ QRect inkBoundsOf(QImage const& image)
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// Whether the strokes under root stay within what a drawing may hold. Walked
+// without recursion: compounds nest thousands deep.
+bool isWithinBudget(CompoundStroke const& root)
+{
+    qint64 strokes = 0;
+    qint64 segments = 0;
+    QList<CompoundStroke const*> pending{&root};
+    while (!pending.isEmpty()) {
+        CompoundStroke const* const compound = pending.takeLast();
+        for (int i = 0; i < compound->numStrokes(); ++i) {
+            Stroke const* const child = compound->strokeAt(i);
+            if (++strokes > StrokeDrawing::maximumStrokes)
+                return false;
+            if (child->type() == 0) {
+                segments += static_cast<SingleStroke const*>(child)->segments().size();
+                if (segments > StrokeDrawing::maximumSegments)
+                    return false;
+            } else if (child->type() == 1) {
+                pending.append(static_cast<CompoundStroke const*>(child));
+            }
+        }
+    }
+    return true;
+}
+
 // The part of image inside rect (which must lie inside it), sharing memory.
 QImage constView(QImage const& image, QRect const& rect)
 {
@@ -622,6 +647,12 @@ QDataStream& operator>>(QDataStream& stream, StrokeDrawing& drawing)
         d.size = stored;
 
     stream >> *d.root;
+    // Checked before anything is drawn: redrawing is what such a drawing
+    // would cost most.
+    if (!isWithinBudget(*d.root)) {
+        d.root = std::make_unique<CompoundStroke>();
+        stream.setStatus(QDataStream::ReadCorruptData);
+    }
     if (stream.status() == QDataStream::Ok && !stream.atEnd()) {
         qint32 tag = 0;
         stream >> tag;

@@ -33,6 +33,14 @@ public:
     // the stored buffer cannot be larger either.
     static constexpr int maximumSide = 16384;
 
+    // Most strokes (compound wrappers and bitmaps included) and segments a
+    // drawing read from a stream may hold. Pen input gives a segment or two
+    // per pen event that moved at least a pixel, so a million segments is
+    // hours of drawing on one frame; a drawing made by hand holds a few
+    // hundred strokes of some thousands of segments.
+    static constexpr qint64 maximumStrokes = 100000;
+    static constexpr qint64 maximumSegments = 1000000;
+
     // Codes of the stream form that tell whether a draw buffer follows.
     static constexpr qint32 BufferFollows = 2;
     static constexpr qint32 NoBuffer = -1;
@@ -116,7 +124,9 @@ QDataStream& operator<<(QDataStream& stream, StrokeDrawing const& drawing);
 // is damage. A stored buffer is kept only when it has the drawing's size and
 // there are strokes; otherwise the buffer is rebuilt from the strokes. Damage
 // leaves the stream's status other than Ok and the drawing with what was read
-// before it, its buffer consistent with its strokes.
+// before it, its buffer consistent with its strokes. More strokes or segments
+// than maximumStrokes and maximumSegments are damage too, and leave the
+// drawing without strokes.
 QDataStream& operator>>(QDataStream& stream, StrokeDrawing& drawing);
 
 } // namespace Model

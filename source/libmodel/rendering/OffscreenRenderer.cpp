@@ -50,6 +50,29 @@ const char* const PaperFile = "KWtexture.png";
 // scale) to make room for the anti-aliased rim.
 constexpr float FeatherWidth = 0.65f;
 
+// The three lists of a caller as the one part of a vertex source.
+class SinglePart : public OffscreenRenderer::VertexSource
+{
+public:
+    SinglePart(const QList<float>& positions, const QList<float>& colours,
+               const QList<float>& types)
+        : m_part{positions, colours, types}
+    {
+    }
+    void rewind() override { m_given = false; }
+    const OffscreenRenderer::Vertices* next() override
+    {
+        if (m_given)
+            return nullptr;
+        m_given = true;
+        return &m_part;
+    }
+
+private:
+    OffscreenRenderer::Vertices m_part;
+    bool m_given = false;
+};
+
 int nextPowerOfTwo(int value)
 {
     return value <= 1 ? 1 : int(std::pow(2.0, std::ceil(std::log2(double(value)))));
@@ -414,8 +437,16 @@ void OffscreenRenderer::renderPenStroke(QImage& target, Tool::PenType penType,
                                         const QList<float>& positions, const QList<float>& colours,
                                         const QList<float>& types)
 {
-    renderStroke(target, int(penType), textureOffset, renderScale, rect, transform, positions,
-                 colours, types);
+    SinglePart source(positions, colours, types);
+    renderStroke(target, int(penType), textureOffset, renderScale, rect, transform, source);
+}
+
+void OffscreenRenderer::renderPenStroke(QImage& target, Tool::PenType penType,
+                                        const QPoint& textureOffset, float renderScale,
+                                        const QRect& rect, const QTransform& transform,
+                                        VertexSource& source)
+{
+    renderStroke(target, int(penType), textureOffset, renderScale, rect, transform, source);
 }
 
 void OffscreenRenderer::renderEraserStroke(QImage& target, Tool::EraserType eraserType,
@@ -424,14 +455,21 @@ void OffscreenRenderer::renderEraserStroke(QImage& target, Tool::EraserType eras
                                            const QList<float>& positions,
                                            const QList<float>& colours, const QList<float>& types)
 {
-    renderStroke(target, int(eraserType) + 3, textureOffset, renderScale, rect, transform,
-                 positions, colours, types);
+    SinglePart source(positions, colours, types);
+    renderStroke(target, int(eraserType) + 3, textureOffset, renderScale, rect, transform, source);
+}
+
+void OffscreenRenderer::renderEraserStroke(QImage& target, Tool::EraserType eraserType,
+                                           const QPoint& textureOffset, float renderScale,
+                                           const QRect& rect, const QTransform& transform,
+                                           VertexSource& source)
+{
+    renderStroke(target, int(eraserType) + 3, textureOffset, renderScale, rect, transform, source);
 }
 
 void OffscreenRenderer::renderStroke(QImage& target, int curveIndex, const QPoint& textureOffset,
                                      float renderScale, const QRect& rect,
-                                     const QTransform& transform, const QList<float>& positions,
-                                     const QList<float>& colours, const QList<float>& types)
+                                     const QTransform& transform, VertexSource& source)
 {
     const QRect area = rect & target.rect();
     if (area.isEmpty())
@@ -446,10 +484,6 @@ void OffscreenRenderer::renderStroke(QImage& target, int curveIndex, const QPoin
     if (QOpenGLContext::currentContext() != d->context && !d->context->makeCurrent(d->surface))
         return;
 
-    // Lists of unequal length would make OpenGL read past the shorter ones.
-    const qsizetype vertexCount =
-        std::min({positions.size() / 4, colours.size() / 2, types.size() / 3});
-
     d->program->bind();
     glActiveTexture(GL_TEXTURE0);
     d->softnessCurves.at(std::clamp(curveIndex, 0, int(d->softnessCurves.size()) - 1))->bind();
@@ -460,9 +494,6 @@ void OffscreenRenderer::renderStroke(QImage& target, int curveIndex, const QPoin
     d->program->setUniformValue(d->paperTexture, 1);
     glBlendEquation(GL_MAX);
 
-    glVertexAttribPointer(GLuint(d->posAttr), 4, GL_FLOAT, GL_FALSE, 0, positions.constData());
-    glVertexAttribPointer(GLuint(d->colAttr), 2, GL_FLOAT, GL_FALSE, 0, colours.constData());
-    glVertexAttribPointer(GLuint(d->typeAttr), 3, GL_FLOAT, GL_FALSE, 0, types.constData());
     glEnableVertexAttribArray(GLuint(d->posAttr));
     glEnableVertexAttribArray(GLuint(d->colAttr));
     glEnableVertexAttribArray(GLuint(d->typeAttr));
@@ -508,8 +539,23 @@ void OffscreenRenderer::renderStroke(QImage& target, int curveIndex, const QPoin
             glEnable(GL_SCISSOR_TEST);
             glScissor(window.x(), window.y(), window.width(), window.height());
             glClear(GL_COLOR_BUFFER_BIT);
-            if (vertexCount >= 3)
+            source.rewind();
+            while (const Vertices* part = source.next()) {
+                // Lists of unequal length would make OpenGL read past the
+                // shorter ones.
+                const qsizetype vertexCount = std::min({part->positions.size() / 4,
+                                                        part->colours.size() / 2,
+                                                        part->types.size() / 3});
+                if (vertexCount < 3)
+                    continue;
+                glVertexAttribPointer(GLuint(d->posAttr), 4, GL_FLOAT, GL_FALSE, 0,
+                                      part->positions.constData());
+                glVertexAttribPointer(GLuint(d->colAttr), 2, GL_FLOAT, GL_FALSE, 0,
+                                      part->colours.constData());
+                glVertexAttribPointer(GLuint(d->typeAttr), 3, GL_FLOAT, GL_FALSE, 0,
+                                      part->types.constData());
                 glDrawArrays(GL_TRIANGLES, 0, GLsizei(vertexCount));
+            }
             glDisable(GL_SCISSOR_TEST);
             d->multisampleBuffer->release();
 

@@ -45,6 +45,29 @@ public:
         QString fragmentShaderFile;
     };
 
+    // One part of the triangles to draw, as the three lists described above.
+    struct Vertices
+    {
+        QList<float> positions;
+        QList<float> colours;
+        QList<float> types;
+    };
+
+    // Hands the triangles over in parts, so that geometry of any size is
+    // drawn in memory of a bounded size. The renderer asks for the parts
+    // from the first on, once for each buffer-sized tile of the target, and
+    // draws them all before it reads the tile back: the result is that of
+    // one list holding every part.
+    class VertexSource
+    {
+    public:
+        virtual ~VertexSource() = default;
+        // Starts again from the first part.
+        virtual void rewind() = 0;
+        // The next part, valid until the next call; null after the last.
+        virtual Vertices const* next() = 0;
+    };
+
     // Number of softness curves: pencil, marker, brush, then the kneaded,
     // rubber and vinyl erasers.
     static constexpr int CurveCount = 6;
@@ -85,6 +108,13 @@ public:
                             const QPoint& textureOffset, float renderScale, const QRect& rect,
                             const QTransform& transform, const QList<float>& positions,
                             const QList<float>& colours, const QList<float>& types);
+    // As above, with the triangles handed over in parts.
+    void renderPenStroke(QImage& target, Tool::PenType penType, const QPoint& textureOffset,
+                         float renderScale, const QRect& rect, const QTransform& transform,
+                         VertexSource& source);
+    void renderEraserStroke(QImage& target, Tool::EraserType eraserType,
+                            const QPoint& textureOffset, float renderScale, const QRect& rect,
+                            const QTransform& transform, VertexSource& source);
 
     // The image for a texture file name: the first loadable file of that name
     // in the application data folders, else the shipped resource under
@@ -104,8 +134,7 @@ private:
     bool tryCreateFBOs(const QSize& size, int samples);
     void renderStroke(QImage& target, int curveIndex, const QPoint& textureOffset,
                       float renderScale, const QRect& rect, const QTransform& transform,
-                      const QList<float>& positions, const QList<float>& colours,
-                      const QList<float>& types);
+                      VertexSource& source);
 
     class OffscreenRendererPrivate;
     std::unique_ptr<OffscreenRendererPrivate> d;

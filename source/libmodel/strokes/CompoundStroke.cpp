@@ -436,7 +436,14 @@ QRect CompoundStroke::drawChildren(QImage& scratch, const QRect& rect, const QTr
                 layer.fill(0);
             }
             const auto& single = static_cast<const SingleStroke&>(*child);
-            const QRect drawn = single.draw(layer, rect, transform, textureOffset, renderScale);
+            // Only where the stroke can reach: the rest of the layer stays
+            // blank and would merge as nothing, and rendering and merging
+            // the whole area for every stroke costs as much as the area.
+            const QRect reach = transform.mapRect(QRectF(single.boundingRect()))
+                                    .toAlignedRect()
+                                    .adjusted(-DrawMargin, -DrawMargin, DrawMargin, DrawMargin);
+            const QRect drawn =
+                single.draw(layer, rect & reach, transform, textureOffset, renderScale);
             if (!drawn.isNull()) {
                 area |= drawn;
                 Blending::blendImages(scratch, layer, drawn, single.isPen());

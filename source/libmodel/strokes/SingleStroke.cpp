@@ -58,6 +58,44 @@ void collectVertices(const Segment& segment, QList<float>& positions, QList<floa
     segment.addRoundCapEndToGLVectors(positions, colours, types);
 }
 
+// A stroke's triangles for the renderer in parts of about this many
+// vertices (some 1.2 MB of floats): a stroke of any length is drawn in
+// memory that does not grow with it.
+constexpr qsizetype PartVertices = 32768;
+
+// The vertices of the segments whose mapped bounds meet rect, part by part.
+class SegmentVertices : public OffscreenRenderer::VertexSource
+{
+public:
+    SegmentVertices(const QList<std::shared_ptr<Segment>>& segments, const QTransform& transform,
+                    const QRect& rect)
+        : m_segments(segments), m_transform(transform), m_rect(rect)
+    {
+    }
+
+    void rewind() override { m_next = 0; }
+
+    const OffscreenRenderer::Vertices* next() override
+    {
+        m_part.positions.clear();
+        m_part.colours.clear();
+        m_part.types.clear();
+        while (m_next < m_segments.size() && m_part.positions.size() / 4 < PartVertices) {
+            const Segment& segment = *m_segments.at(m_next++);
+            if (m_transform.mapRect(segment.boundingRect()).intersects(m_rect))
+                collectVertices(segment, m_part.positions, m_part.colours, m_part.types);
+        }
+        return m_part.positions.isEmpty() ? nullptr : &m_part;
+    }
+
+private:
+    const QList<std::shared_ptr<Segment>>& m_segments;
+    const QTransform m_transform;
+    const QRect m_rect;
+    qsizetype m_next = 0;
+    OffscreenRenderer::Vertices m_part;
+};
+
 } // namespace
 
 class SingleStroke::SingleStrokePrivate
@@ -349,21 +387,14 @@ QRect SingleStroke::draw(QImage& target, const QRect& rect, const QTransform& tr
     if (!transform.mapToPolygon(boundingRect()).intersects(QPolygon(rect)))
         return QRect();
 
-    QList<float> positions;
-    QList<float> colours;
-    QList<float> types;
-    for (const std::shared_ptr<Segment>& segment : d->segments) {
-        if (transform.mapRect(segment->boundingRect()).intersects(rect))
-            collectVertices(*segment, positions, colours, types);
-    }
-
+    SegmentVertices source(d->segments, transform, rect);
     OffscreenRenderer* renderer = OffscreenRenderer::instance();
     if (d->toolKind == Tool::Draw)
         renderer->renderPenStroke(target, d->penType, textureOffset, float(renderScale), rect,
-                                  transform, positions, colours, types);
+                                  transform, source);
     else
         renderer->renderEraserStroke(target, d->eraserType, textureOffset, float(renderScale),
-                                     rect, transform, positions, colours, types);
+                                     rect, transform, source);
     return rect;
 }
 

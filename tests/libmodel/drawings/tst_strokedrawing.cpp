@@ -13,6 +13,7 @@
 #include "rendering/OffscreenRenderer.h"
 #include "strokes/BitmapStroke.h"
 #include "strokes/Blending.h"
+#include "strokes/Segment.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -151,6 +152,15 @@ QRect inkBounds(const QImage& image)
     return bounds;
 }
 
+// A zigzag across the frame: two segments at every turn, thousands of them.
+QList<QPointF> zigzag(int turns)
+{
+    QList<QPointF> points;
+    for (int i = 0; i < turns; ++i)
+        points.append(QPointF(i % 2 ? 180.0 : 20.0, 20.0 + 120.0 * i / turns));
+    return points;
+}
+
 } // namespace
 
 class TestStrokeDrawing : public QObject
@@ -194,6 +204,10 @@ private slots:
     void storedBufferOfAnotherSizeIsRebuilt();
     void readCoverageStaysInItsStoredFormUntilEdited();
     void storedBufferInAnotherFormIsWrittenAsEncoded();
+    void longStrokeIsRedrawnInBoundedMemory();
+    void strokeDrawnInPartsEqualsOneDraw();
+    void drawingsBeyondTheBudgetAreRefused_data();
+    void drawingsBeyondTheBudgetAreRefused();
 
 private:
     std::unique_ptr<SingleStroke> pen(const QList<QPointF>& points, bool live = false) const
@@ -935,6 +949,109 @@ void TestStrokeDrawing::storedBufferInAnotherFormIsWrittenAsEncoded()
     }
     QCOMPARE(bytesOfDrawing(read), expected);
     QCOMPARE(read.buffer(), stored);
+}
+
+
+void TestStrokeDrawing::longStrokeIsRedrawnInBoundedMemory()
+{
+    // Some 8000 segments of some 660 vertices each: drawn in one go, their
+    // vertex data alone would take about 200 MB.
+    const auto withoutBuffer = [this](int turns) {
+        CompoundStroke root;
+        root.appendStroke(pen(zigzag(turns)));
+        QByteArray bytes = streamStart(FrameSize, root);
+        QDataStream out(&bytes, QIODevice::Append);
+        out << StrokeDrawing::NoBuffer;
+        return bytes;
+    };
+    const QByteArray bytes = withoutBuffer(4000);
+    // The renderer's first drawing of the kind sets up what it keeps.
+    StrokeDrawing warmUp(FrameSize);
+    QCOMPARE(readInto(warmUp, withoutBuffer(10)), QDataStream::Ok);
+
+    StrokeDrawing read(FrameSize);
+    TestSupport::PeakMemory memory;
+    if (!memory.isAvailable())
+        QSKIP("The kernel cannot restart the high-water mark of resident memory");
+    QCOMPARE(readInto(read, bytes), QDataStream::Ok);
+    const qint64 rise = memory.rise();
+    // What the renderer keeps while it bins triangles, whatever their number;
+    // the stroke's own data is under a megabyte.
+    QVERIFY2(rise < 64 * 1024 * 1024, qPrintable(QStringLiteral("%1 MB").arg(rise >> 20)));
+    QVERIFY(total(read.buffer()) > 0);
+    QVERIFY(static_cast<const SingleStroke*>(read.rootStroke()->strokeAt(0))->segments().size()
+            > 7000);
+}
+
+void TestStrokeDrawing::strokeDrawnInPartsEqualsOneDraw()
+{
+    // Far more vertices than one part holds, in pen and eraser strokes.
+    const std::unique_ptr<SingleStroke> strokes[] = {pen(zigzag(150)), eraser(zigzag(150))};
+    for (const std::unique_ptr<SingleStroke>& stroke : strokes) {
+        QList<float> positions;
+        QList<float> colours;
+        QList<float> types;
+        for (const std::shared_ptr<Model::Segment>& segment : stroke->segments()) {
+            segment->addRoundCapBeginToGLVectors(positions, colours, types);
+            segment->addToGLVectors(positions, colours, types);
+            segment->addRoundCapEndToGLVectors(positions, colours, types);
+        }
+        QVERIFY(positions.size() / 4 > 100000);
+        QImage whole = blank(FrameSize, 7);
+        Model::OffscreenRenderer* renderer = Model::OffscreenRenderer::instance();
+        if (stroke->isPen())
+            renderer->renderPenStroke(whole, stroke->penType(), QPoint(3, 4), 1.0f, whole.rect(),
+                                      QTransform(), positions, colours, types);
+        else
+            renderer->renderEraserStroke(whole, stroke->eraserType(), QPoint(3, 4), 1.0f,
+                                         whole.rect(), QTransform(), positions, colours, types);
+        QImage parts = blank(FrameSize, 7);
+        stroke->draw(parts, parts.rect(), QTransform(), QPoint(3, 4), 1.0);
+        QVERIFY(total(whole) > 0);
+        QCOMPARE(parts, whole);
+    }
+}
+
+void TestStrokeDrawing::drawingsBeyondTheBudgetAreRefused_data()
+{
+    QTest::addColumn<qint64>("strokes");
+    QTest::addColumn<qint64>("dots");
+    QTest::addColumn<bool>("nested");
+    QTest::addColumn<bool>("storedBuffer");
+    QTest::addColumn<bool>("accepted");
+    const qint64 strokes = StrokeDrawing::maximumStrokes;
+    const qint64 segments = StrokeDrawing::maximumSegments;
+    QTest::newRow("strokes at the limit") << strokes << qint64(1) << false << true << true;
+    QTest::newRow("a stroke more") << strokes + 1 << qint64(1) << false << true << false;
+    QTest::newRow("a stroke more, nested") << strokes << qint64(1) << true << true << false;
+    QTest::newRow("segments at the limit") << qint64(1) << segments << false << true << true;
+    QTest::newRow("a segment more") << qint64(2) << segments / 2 + 1 << false << true << false;
+    // Refused before the strokes would be redrawn for the missing buffer.
+    QTest::newRow("a stroke more, no stored buffer") << strokes + 1 << qint64(1) << false << false
+                                                     << false;
+    QTest::newRow("a segment more, no stored buffer") << qint64(1) << segments + 1 << false
+                                                      << false << false;
+}
+
+void TestStrokeDrawing::drawingsBeyondTheBudgetAreRefused()
+{
+    QFETCH(qint64, strokes);
+    QFETCH(qint64, dots);
+    QFETCH(bool, nested);
+    QFETCH(bool, storedBuffer);
+    QFETCH(bool, accepted);
+
+    StrokeDrawing read(FrameSize);
+    const QDataStream::Status status =
+        readInto(read, dotDrawing(FrameSize, strokes, dots, nested, storedBuffer));
+    if (accepted) {
+        QCOMPARE(status, QDataStream::Ok);
+        QCOMPARE(read.numTotalStrokes(), int(strokes) + (nested ? 1 : 0));
+    } else {
+        QCOMPARE(status, QDataStream::ReadCorruptData);
+        QCOMPARE(read.numTotalStrokes(), 0);
+        QVERIFY(read.buffer().isNull());
+    }
 }
 
 QUILLMERE_TEST_MAIN(TestStrokeDrawing)

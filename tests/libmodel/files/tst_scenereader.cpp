@@ -5,6 +5,8 @@
 
 #include "SceneFileFixtures.h"
 
+#include "../strokes/StrokeFixtures.h"
+
 #include "rendering/OffscreenRenderer.h"
 #include "strokes/BitmapStroke.h"
 #include "tools/PenTool.h"
@@ -104,6 +106,7 @@ private slots:
     void damagedFilesAreRefusedWithAMessage();
     void truncatedSavedScenesAreRefused_data();
     void truncatedSavedScenesAreRefused();
+    void manyDistantClonesOfALongLayer();
 
 private:
     QObject m_toolOwner;
@@ -542,6 +545,12 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
         << QStringLiteral("Damaged strokes data");
     QTest::newRow("strokes with an absurd count") << strokes(QStringLiteral("AAAAQAAAADBAAAAAAAAAAA=="))
                                                   << QStringLiteral("Damaged strokes data");
+    QTest::newRow("strokes beyond what a drawing holds")
+        << strokes(QString::fromLatin1(StrokeFixtures::dotDrawing(QSize(64, 48),
+                                                                  Model::StrokeDrawing::maximumStrokes + 1,
+                                                                  1, false, false)
+                                           .toBase64()))
+        << QStringLiteral("Damaged strokes data");
     QTest::newRow("picture without its image") << picture(QStringLiteral("AAAAAQ==")) << QStringLiteral("Damaged image data");
     QTest::newRow("picture of an absurd size")
         << picture(QStringLiteral("AAAAAYlQTkcNChoKAAAADUlIRFIAAYagAAGGoAgGAAAAqFILyAAAAABJRU5ErkJggg=="))
@@ -631,6 +640,50 @@ void TestSceneReader::truncatedSavedScenesAreRefused()
     QString error;
     QCOMPARE(read(&scene, complete.left(qsizetype(complete.size() * fraction)), &error), 1);
     QVERIFY(!error.isEmpty());
+}
+
+void TestSceneReader::manyDistantClonesOfALongLayer()
+{
+    // A layer of 50,000 drawings, the last 5,000 of them cloned by a second
+    // layer: every clone finds its original however far down it lies.
+    constexpr int Cells = 50000;
+    constexpr int Clones = 5000;
+    auto const id = [](char layer, int cell) {
+        return QStringLiteral("{%1-0000-0000-0000-%2}")
+            .arg(QString(8, QLatin1Char(layer)))
+            .arg(cell, 12, 10, QLatin1Char('0'));
+    };
+    QString originals;
+    for (int cell = 1; cell <= Cells; ++cell)
+        originals += QStringLiteral("<drawing type=\"original\" identifier=\"%1\">"
+                                    "<strokes>%2</strokes></drawing>")
+                         .arg(id('a', cell), QLatin1String(emptyStrokes));
+    QString clones;
+    for (int cell = 1; cell <= Clones; ++cell)
+        clones += QStringLiteral("<drawing type=\"distantClone\" identifier=\"%1\">"
+                                 "<original layer=\"%2\" drawing=\"%3\"/></drawing>")
+                      .arg(id('b', cell), id('a', 0), id('a', Cells - Clones + cell));
+    QByteArray const data = document(
+        QString(), QStringLiteral("<layer type=\"stroke\" identifier=\"%1\">%2</layer>"
+                                  "<layer type=\"stroke\" identifier=\"%3\">%4</layer>")
+                       .arg(id('a', 0), originals, id('b', 0), clones));
+
+    Model::Scene scene;
+    QString error;
+    QVERIFY2(read(&scene, data, &error) == 0, qPrintable(error));
+    auto* const cloning = visualAt(scene, 1);
+    auto* const cloned = visualAt(scene, 0);
+    QVERIFY(cloning && cloned);
+    QCOMPARE(cloned->length(), Cells);
+    QCOMPARE(cloning->length(), Clones);
+    for (int frame = 1; frame <= Clones; ++frame) {
+        auto const clone = cloning->layerItem(frame);
+        auto const original = cloned->layerItem(Cells - Clones + frame);
+        QCOMPARE(clone->kind, int(LayerItem::DistantClone));
+        QCOMPARE(clone->drawing, original->drawing);
+        QCOMPARE(original->clones,
+                 QList<Model::DrawingRef>{clone->reference(cloning->identifier())});
+    }
 }
 
 QUILLMERE_TEST_MAIN(TestSceneReader)

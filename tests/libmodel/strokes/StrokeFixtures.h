@@ -2,6 +2,7 @@
 // streaming them the way scene files do, and comparing coverage images.
 #pragma once
 
+#include "images/RleImage.h"
 #include "strokes/CompoundStroke.h"
 #include "strokes/SingleStroke.h"
 #include "tools/EraserTool.h"
@@ -11,7 +12,9 @@
 #include <QDataStream>
 #include <QImage>
 #include <QList>
+#include <QPainterPath>
 #include <QPointF>
+#include <QTransform>
 
 #include <algorithm>
 #include <cstdlib>
@@ -108,6 +111,42 @@ inline Difference difference(const QImage& a, const QImage& b)
     }
     result.mean = result.inked ? double(sum) / result.inked : 0.0;
     return result;
+}
+
+// The stream form of a drawing of the given size holding strokes pen
+// strokes of dots dots each (inside one compound when nested), written
+// directly, so that drawings far beyond what the program makes cost little
+// to generate. With a stored buffer (blank, of the drawing's size) reading
+// it redraws nothing; without, the strokes are redrawn.
+inline QByteArray dotDrawing(const QSize& size, qint64 strokes, qint64 dots, bool nested,
+                             bool storedBuffer)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    prepare(out);
+    out << size;
+    const auto endCompound = [&out]() { out << QPainterPath() << QPainterPath() << QTransform(); };
+    if (nested)
+        out << qint64(1) << qint32(1);
+    out << qint64(strokes);
+    for (qint64 i = 0; i < strokes; ++i) {
+        const QPointF dot(5 + i % 50, 5 + i / 50 % 30);
+        out << qint32(0) << true << qint32(Model::Tool::Marker)
+            << QRect(dot.toPoint() - QPoint(3, 3), QSize(7, 7)) << qint32(0) << qint32(dots);
+        for (qint64 k = 0; k < dots; ++k)
+            out << qint32(0) << dot << 1.0 << 2.0;
+    }
+    endCompound();
+    if (nested)
+        endCompound();
+    if (storedBuffer) {
+        QImage buffer(size, QImage::Format_Alpha8);
+        buffer.fill(0);
+        out << qint32(2) << Model::RleImage(buffer);
+        return bytes;
+    }
+    out << qint32(-1);
+    return bytes;
 }
 
 } // namespace StrokeFixtures
