@@ -2,6 +2,7 @@
 
 #include "drawings/ImageDrawing.h"
 #include "drawings/StrokeDrawing.h"
+#include "images/StreamedPicture.h"
 #include "scene/Layer.h"
 #include "scene/Scene.h"
 
@@ -27,8 +28,7 @@ std::shared_ptr<Model::Drawing> readDrawing(QDataStream& in, int layerType)
 {
     if (layerType == Model::Layer::ReferenceLayerType) {
         QImage image;
-        in >> image;
-        if (in.status() != QDataStream::Ok)
+        if (Model::StreamedPicture::read(in, &image) != Model::StreamedPicture::Read)
             return nullptr;
         return std::make_shared<Model::ImageDrawing>(image);
     }

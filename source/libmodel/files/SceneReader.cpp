@@ -4,6 +4,7 @@
 #include "drawings/ImageDrawing.h"
 #include "drawings/StrokeDrawing.h"
 #include "images/RleImage.h"
+#include "images/StreamedPicture.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/AnnotationLayer.h"
 #include "scene/LayerItem.h"
@@ -574,9 +575,12 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(ReferenceLayer* layer)
                 return nullptr;
             QDataStream in(bytes);
             QImage image;
-            in >> image;
-            if (in.status() != QDataStream::Ok) {
-                raiseError(QObject::tr("Damaged image data"));
+            QSize size;
+            StreamedPicture::Outcome const outcome = StreamedPicture::read(in, &image, &size);
+            if (outcome != StreamedPicture::Read) {
+                raiseError(outcome == StreamedPicture::TooLarge
+                               ? StreamedPicture::tooLargeMessage(size)
+                               : QObject::tr("Damaged image data"));
                 return nullptr;
             }
             cell->drawing = std::make_shared<ImageDrawing>(image);

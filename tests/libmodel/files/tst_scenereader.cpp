@@ -5,14 +5,14 @@
 
 #include "SceneFileFixtures.h"
 
-#include "../strokes/StrokeFixtures.h"
-
 #include "rendering/OffscreenRenderer.h"
 #include "strokes/BitmapStroke.h"
 #include "tools/PenTool.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+
+#include <zlib.h>
 
 using namespace SceneFiles;
 using Model::LayerItem;
@@ -39,6 +39,50 @@ QByteArray damagedBitmapStrokes()
     if (run >= 0)
         bytes[run + 1] = 9;
     return bytes;
+}
+
+// A black RGB picture of the given size as QImage streams it: int32 1, then
+// the PNG. Without rows, the PNG ends after its header. The pixels are
+// compressed row by row, so that a picture of the largest frame costs little
+// to make.
+QByteArray streamedPng(QSize const& size, bool rows)
+{
+    auto const chunk = [](QByteArray const& type, QByteArray const& data) {
+        QByteArray out;
+        QDataStream stream(&out, QIODevice::WriteOnly);
+        QByteArray const body = type + data;
+        stream << quint32(data.size());
+        stream.writeRawData(body.constData(), int(body.size()));
+        stream << quint32(crc32(0, reinterpret_cast<Bytef const*>(body.constData()), uInt(body.size())));
+        return out;
+    };
+    QByteArray header;
+    {
+        QDataStream stream(&header, QIODevice::WriteOnly);
+        stream << quint32(size.width()) << quint32(size.height()) << quint8(8) << quint8(2)
+               << quint8(0) << quint8(0) << quint8(0);
+    }
+    QByteArray pixels;
+    if (rows) {
+        z_stream zip{};
+        deflateInit(&zip, 1);
+        QByteArray const row(1 + 3 * size.width(), '\0'); // filter byte, then the pixels
+        QByteArray out(1 << 16, Qt::Uninitialized);
+        for (int y = 0; y <= size.height(); ++y) {
+            bool const last = y == size.height();
+            zip.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.constData()));
+            zip.avail_in = last ? 0 : uInt(row.size());
+            do {
+                zip.next_out = reinterpret_cast<Bytef*>(out.data());
+                zip.avail_out = uInt(out.size());
+                deflate(&zip, last ? Z_FINISH : Z_NO_FLUSH);
+                pixels.append(out.constData(), out.size() - zip.avail_out);
+            } while (zip.avail_out == 0);
+        }
+        deflateEnd(&zip);
+    }
+    return QByteArray("\0\0\0\1\x89PNG\r\n\x1a\n", 12) + chunk("IHDR", header)
+           + (rows ? chunk("IDAT", pixels) : QByteArray()) + chunk("IEND", QByteArray());
 }
 
 QByteArray fileData(QString const& name)
@@ -107,6 +151,7 @@ private slots:
     void truncatedSavedScenesAreRefused_data();
     void truncatedSavedScenesAreRefused();
     void manyDistantClonesOfALongLayer();
+    void pictureOfTheLargestFrameIsRead();
 
 private:
     QObject m_toolOwner;
@@ -554,6 +599,14 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
     QTest::newRow("picture without its image") << picture(QStringLiteral("AAAAAQ==")) << QStringLiteral("Damaged image data");
     QTest::newRow("picture of an absurd size")
         << picture(QStringLiteral("AAAAAYlQTkcNChoKAAAADUlIRFIAAYagAAGGoAgGAAAAqFILyAAAAABJRU5ErkJggg=="))
+        << QStringLiteral("The picture is too large: 100000 x 100000 pixels, where a picture may take "
+                          "at most 256 MB, as much as a frame of 8192 x 8192");
+    QTest::newRow("picture a pixel wider than the largest frame")
+        << picture(QString::fromLatin1(streamedPng(QSize(8193, 8192), false).toBase64()))
+        << QStringLiteral("The picture is too large: 8193 x 8192 pixels, where a picture may take "
+                          "at most 256 MB, as much as a frame of 8192 x 8192");
+    QTest::newRow("picture cut short")
+        << picture(QString::fromLatin1(streamedPng(QSize(16, 16), true).chopped(40).toBase64()))
         << QStringLiteral("Damaged image data");
     QTest::newRow("notes of an absurd size") << notes(QStringLiteral("AAGGoAABhqAAAAABCg=="))
                                              << QStringLiteral("Damaged annotation image data");
@@ -684,6 +737,21 @@ void TestSceneReader::manyDistantClonesOfALongLayer()
         QCOMPARE(original->clones,
                  QList<Model::DrawingRef>{clone->reference(cloning->identifier())});
     }
+}
+
+void TestSceneReader::pictureOfTheLargestFrameIsRead()
+{
+    QSize const largest(Model::Scene::maximumFrameSide, Model::Scene::maximumFrameSide);
+    QByteArray const data = document(
+        QString(), QStringLiteral("<layer type=\"reference\"><drawing type=\"original\">"
+                                  "<image>%1</image></drawing></layer>")
+                       .arg(QString::fromLatin1(streamedPng(largest, true).toBase64())));
+    Model::Scene scene;
+    QString error;
+    QVERIFY2(read(&scene, data, &error) == 0, qPrintable(error));
+    auto const* layer = qobject_cast<Model::ReferenceLayer const*>(visualAt(scene, 0));
+    QVERIFY(layer);
+    QCOMPARE(layer->imageDrawing(0)->image().size(), largest);
 }
 
 QUILLMERE_TEST_MAIN(TestSceneReader)
