@@ -67,7 +67,10 @@ MainWindow::MainWindow(QWidget* parent)
 
     QApplication::setStyle(new UI::KWProxyStyle(nullptr));
     setupWindowIcon();
-    Model::OffscreenRenderer::instance()->initialize(settings->defaultFrameSize());
+    // The frame buffers are made when the first stroke is drawn: a large
+    // default frame must not cost gigabytes before anything is drawn.
+    if (Model::OffscreenRenderer::instance()->initialize(QSize(1, 1)))
+        Model::OffscreenRenderer::instance()->prepareFor(settings->defaultFrameSize());
 
     buildForm();
     installEventFilter(this);

@@ -171,7 +171,7 @@ Model::KWScene* MainWindow::readKWScene(const QString& filename)
     }
     // Reading may have sized the buffers for the new scene; the current one
     // keeps them until the switch.
-    renderer->resizeFBOs(bufferSize);
+    renderer->prepareFor(bufferSize);
 
     if (result == 0) {
         Model::Settings::instance()->setDefaultSaveDir(QFileInfo(filename).absoluteDir());

@@ -116,9 +116,9 @@ void MainWindow::connectSceneViews(Model::KWScene* kwscene)
     // Frame size: the buffers follow the scene before its drawings are resized.
     settings->setDefaultFrameSize(scene->frameSize());
     settings->setDefaultFrameRate(scene->frameRate());
-    renderer->resizeFBOs(scene->frameSize());
+    renderer->prepareFor(scene->frameSize());
     connect(scene, &Model::Scene::frameSizeAboutToChange, this,
-            [renderer](QSize size) { renderer->resizeFBOs(size); });
+            [renderer](QSize size) { renderer->prepareFor(size); });
     paper->setCurrentScene(kwscene);
     connect(scene, &Model::Scene::frameSizeChanged, this, [this](QSize size) {
         Model::Settings::instance()->setDefaultFrameSize(size);

@@ -236,7 +236,7 @@ void SceneReader::readScene()
     }
     checkCancelled();
 
-    OffscreenRenderer::instance()->resizeFBOs(m_scene->frameSize());
+    OffscreenRenderer::instance()->prepareFor(m_scene->frameSize());
 
     while (readNextStartElement()) {
         if (name() == QLatin1String("layers"))

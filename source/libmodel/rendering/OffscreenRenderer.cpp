@@ -112,6 +112,10 @@ public:
 
     TestHooks hooks;
     std::vector<uchar> readBuffer;
+    // The size the buffers were last asked for, and whether they are still
+    // to be made for it.
+    QSize requestedSize;
+    bool buffersPending = false;
 
     void deleteFBOs()
     {
@@ -175,6 +179,7 @@ void OffscreenRenderer::releaseGL()
     delete d->context;
     d->context = nullptr;
     d->projectionMatrix.setToIdentity();
+    d->buffersPending = false;
 }
 
 bool OffscreenRenderer::initialize(const QSize& size)
@@ -352,9 +357,29 @@ bool OffscreenRenderer::resizeFBOs(const QSize& size)
 {
     if (size.width() < 0 || size.height() < 0 || !d->context)
         return false;
+    return makeFBOs(size);
+}
+
+void OffscreenRenderer::prepareFor(const QSize& size)
+{
+    if (size.width() < 0 || size.height() < 0 || !d->context)
+        return;
+    if (size == d->requestedSize && (d->buffersPending || d->multisampleBuffer))
+        return;
     if (QOpenGLContext::currentContext() != d->context)
         d->context->makeCurrent(d->surface);
+    d->deleteFBOs();
+    d->projectionMatrix.setToIdentity();
+    d->requestedSize = size;
+    d->buffersPending = true;
+}
 
+bool OffscreenRenderer::makeFBOs(const QSize& size)
+{
+    if (QOpenGLContext::currentContext() != d->context)
+        d->context->makeCurrent(d->surface);
+    d->requestedSize = size;
+    d->buffersPending = false;
     const bool created = createFBOs(size);
     d->projectionMatrix.setToIdentity();
     if (!created)
@@ -367,6 +392,8 @@ bool OffscreenRenderer::resizeFBOs(const QSize& size)
 
 QSize OffscreenRenderer::currentFBOSize() const
 {
+    if (d->buffersPending)
+        return d->requestedSize;
     return d->multisampleBuffer ? d->multisampleBuffer->size() : QSize(-1, -1);
 }
 
@@ -474,6 +501,8 @@ void OffscreenRenderer::renderStroke(QImage& target, int curveIndex, const QPoin
     const QRect area = rect & target.rect();
     if (area.isEmpty())
         return;
+    if (d->buffersPending && d->program)
+        makeFBOs(d->requestedSize);
     if (!d->program || !d->multisampleBuffer || !d->resolveBuffer || d->softnessCurves.isEmpty())
         return;
     if (target.depth() != 8) {

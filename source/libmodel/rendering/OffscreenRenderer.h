@@ -89,7 +89,15 @@ public:
     // returns false with a warning when even that fails. A size with a
     // negative dimension is ignored (false, buffers kept).
     bool resizeFBOs(const QSize& size);
-    // The drawing buffer's size, or (-1, -1) when there is none.
+    // Makes the frame buffers fit frames of the given size, as resizeFBOs
+    // does, but only when something is next rendered: until then they take
+    // no memory, so that a scene with nothing drawn costs little whatever
+    // its frame size (buffers for the largest frame take two gigabytes).
+    // Buffers already made for that size are kept. A size with a negative
+    // dimension is ignored.
+    void prepareFor(const QSize& size);
+    // The drawing buffer's size, or (-1, -1) when there is none; while
+    // buffers wait to be made (prepareFor), the size asked for.
     QSize currentFBOSize() const;
     // Samples per pixel of the drawing buffer, 0 without multisampling or
     // without a buffer.
@@ -131,6 +139,7 @@ private:
     bool createTextures(bool oneDimensional);
     bool createProgram(bool oneDimensional);
     bool createFBOs(const QSize& size);
+    bool makeFBOs(const QSize& size);
     bool tryCreateFBOs(const QSize& size, int samples);
     void renderStroke(QImage& target, int curveIndex, const QPoint& textureOffset,
                       float renderScale, const QRect& rect, const QTransform& transform,

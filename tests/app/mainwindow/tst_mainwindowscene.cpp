@@ -130,6 +130,26 @@ private slots:
         QCOMPARE(Model::Settings::instance()->defaultFrameSize(), size);
     }
 
+    void anEmptySceneOfTheLargestFrameCostsLittle()
+    {
+        MainWindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        // What the window costs at its first paint is not counted.
+        f.window->grab();
+        TestSupport::PeakMemory memory;
+        if (!memory.isAvailable())
+            QSKIP("The kernel cannot restart the high-water mark of resident memory");
+        QSize const largest(Model::Scene::maximumFrameSide, Model::Scene::maximumFrameSide);
+        f.scene()->setFrameSize(largest, KW::FitMode::FitModeIgnore, nullptr);
+        QCOMPARE(f.scene()->frameSize(), largest);
+        f.window->grab();
+        // One frame of 32-bit pixels is 256 MB; the stroke renderer's
+        // buffers for it alone would take two gigabytes.
+        qint64 const rise = memory.rise();
+        QVERIFY2(rise < 512 * 1024 * 1024, qPrintable(QStringLiteral("%1 MB").arg(rise >> 20)));
+    }
+
     void theTimelineFollowsTheScene()
     {
         MainWindowFixture f;

@@ -153,6 +153,7 @@ private slots:
     void shortListsAreNotOverrun();
     void tiledTargetHasNoSeams_data();
     void tiledTargetHasNoSeams();
+    void preparedBuffersAreMadeWhenFirstNeeded();
     void resourcesAreShipped();
 };
 
@@ -562,6 +563,29 @@ void TestOffscreenRenderer::tiledTargetHasNoSeams()
             else
                 QCOMPARE(at(part, x, y), uchar(77));
         }
+}
+
+void TestOffscreenRenderer::preparedBuffersAreMadeWhenFirstNeeded()
+{
+    Geometry geometry;
+    geometry << Model::LineSegment(QPointF(10, 20), QPointF(390, 280), 0.9, 0.6, 18, 7)
+             << Model::PointSegment(QPointF(200.5, 150.25), 1.0, 30);
+    const QImage eager = render(geometry, Pencil);
+
+    // Buffers for frames of another size are dropped, and none are made for
+    // FrameSize until a stroke is rendered; then they are exactly as before.
+    OffscreenRenderer* renderer = OffscreenRenderer::instance();
+    renderer->prepareFor(QSize(800, 600));
+    renderer->prepareFor(FrameSize);
+    QCOMPARE(renderer->currentFBOSize(), FrameSize);
+    QCOMPARE(renderer->currentSamples(), 0);
+    QCOMPARE(render(geometry, Pencil), eager);
+    QCOMPARE(renderer->currentSamples(), OffscreenRenderer::Samples);
+
+    // Asked again for the size they have, the buffers stay.
+    renderer->prepareFor(FrameSize);
+    QCOMPARE(renderer->currentSamples(), OffscreenRenderer::Samples);
+    QVERIFY(total(eager) > 0);
 }
 
 void TestOffscreenRenderer::resourcesAreShipped()
