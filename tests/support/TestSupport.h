@@ -24,7 +24,8 @@ class PeakMemory
 {
 public:
     PeakMemory();
-    // False where the kernel cannot restart the high-water mark.
+    // False where the kernel cannot restart the high-water mark, and in
+    // builds with the address sanitizer.
     bool isAvailable() const { return m_start >= 0; }
     // Bytes above the level at the start.
     qint64 rise() const;
