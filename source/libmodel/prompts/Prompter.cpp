@@ -2,7 +2,9 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QRegularExpression>
 
 namespace Model {
 
@@ -26,6 +28,14 @@ QMessageBox::StandardButton messageBox(const Prompter::Request& r)
     default:
         return QMessageBox::question(r.parent, r.title, r.text, r.buttons, r.defaultButton);
     }
+}
+
+// "kw" for "KW Files (*.kw)": the extension of the filter's first pattern,
+// empty when it names none.
+QString suffixOfFilter(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    return pattern.match(filter).captured(1);
 }
 
 } // namespace
@@ -65,10 +75,15 @@ Prompter::Reply Prompter::ask(const Request& request)
                                                     request.filter, &reply.selectedFilter);
         break;
     case Kind::SaveFileName: {
-        const QString f = QFileDialog::getSaveFileName(request.parent, request.title, request.directory,
-                                                       request.filter, &reply.selectedFilter);
-        if (!f.isEmpty())
-            reply.files << f;
+        // The dialog adds the format's suffix to a bare name itself, before
+        // it asks whether to replace a file of that name.
+        QFileDialog dialog(request.parent, request.title, request.directory, request.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(suffixOfFilter(request.filter));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            reply.files << dialog.selectedFiles().constFirst();
+            reply.selectedFilter = dialog.selectedNameFilter();
+        }
         break;
     }
     case Kind::ExistingDirectory: {
@@ -179,7 +194,15 @@ QString Prompter::getSaveFileName(QWidget* parent, const QString& caption, const
     const Reply reply = ask(fileRequest(Kind::SaveFileName, parent, caption, dir, filter));
     if (selectedFilter)
         *selectedFilter = reply.selectedFilter;
-    return reply.files.value(0);
+    return withSuffix(reply.files.value(0), suffixOfFilter(filter));
+}
+
+QString Prompter::withSuffix(const QString& fileName, const QString& suffix)
+{
+    if (fileName.isEmpty() || suffix.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    const QString dot = fileName.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".");
+    return fileName + dot + suffix;
 }
 
 QString Prompter::getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir)

@@ -86,8 +86,12 @@ public:
                                    const QString& filter, QString* selectedFilter = nullptr);
     static QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
                                         const QString& filter, QString* selectedFilter = nullptr);
+    // A name chosen without an extension gets the filter's ("walk" becomes
+    // "walk.kw" for "KW Files (*.kw)"), whoever answered.
     static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                    const QString& filter, QString* selectedFilter = nullptr);
+    // fileName with ".suffix" added when it has no extension of its own.
+    static QString withSuffix(const QString& fileName, const QString& suffix);
     static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir);
 
     static double getDouble(QWidget* parent, const QString& title, const QString& label,

@@ -193,6 +193,23 @@ private slots:
         QCOMPARE(f.requests.size(), 1);
     }
 
+    void aSceneNamedWithoutExtensionIsSavedAsAScene()
+    {
+        Fixture f;
+        answerWith(f, [&f](const Prompter::Request& r) {
+            Prompter::Reply reply;
+            if (r.kind == Prompter::Kind::SaveFileName)
+                reply.files << f.path("walk");
+            return reply;
+        });
+        QVERIFY(f.window->saveSceneAs());
+        QCOMPARE(f.scene()->filename(), f.path("walk.kw"));
+        QVERIFY(QFileInfo::exists(f.path("walk.kw")));
+        QVERIFY(!QFileInfo::exists(f.path("walk")));
+        // What Open lists is what was saved.
+        QCOMPARE(QDir(f.folder.path()).entryList({"*.kw"}, QDir::Files), QStringList{"walk.kw"});
+    }
+
     void aFailedWriteLeavesTheTargetAndTheSceneAlone()
     {
         Fixture f;

@@ -2,9 +2,35 @@
 
 #include "TestSupport.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 
 using Model::Prompter;
+
+namespace {
+
+// Acts on the next modal window of that type once it is up, however long the
+// machine takes to show it.
+template<typename Window>
+void whenModal(std::function<void(Window*)> act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(window);
+    });
+    poll->start();
+}
+
+} // namespace
 
 class TestPrompter : public QObject
 {
@@ -68,6 +94,72 @@ private slots:
         accept = true;
         QCOMPARE(Prompter::getInt(nullptr, "t", "l", 3, 0, 7, 1, &ok), 7);
         QVERIFY(ok);
+    }
+
+    void savedNamesGetTheFormatsSuffix_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bare scene name") << "/d/walk" << "KW Files (*.kw)" << "/d/walk.kw";
+        QTest::newRow("trailing dot") << "/d/walk." << "KW Files (*.kw)" << "/d/walk.kw";
+        QTest::newRow("own suffix kept") << "/d/walk.kw" << "KW Files (*.kw)" << "/d/walk.kw";
+        QTest::newRow("other suffix kept") << "/d/walk.v2" << "KW Files (*.kw)" << "/d/walk.v2";
+        QTest::newRow("dot in a folder") << "/d.e/clip" << "MP4 (*.mp4)" << "/d.e/clip.mp4";
+        QTest::newRow("gif") << "/d/anim" << "GIF (*.gif)" << "/d/anim.gif";
+        QTest::newRow("no filter") << "/d/frames" << "" << "/d/frames";
+        QTest::newRow("cancelled") << "" << "KW Files (*.kw)" << "";
+    }
+
+    void savedNamesGetTheFormatsSuffix()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, filter);
+        QFETCH(QString, expected);
+        Prompter::setHandler([&](const Prompter::Request&) {
+            Prompter::Reply reply;
+            if (!answer.isEmpty())
+                reply.files << answer;
+            return reply;
+        });
+        QCOMPARE(Prompter::getSaveFileName(nullptr, "Save", "/d", filter), expected);
+    }
+
+    // The real dialog: a name typed without an extension comes back with the
+    // filter's, and the dialog asks before that file is replaced.
+    void realSaveDialogAddsTheSuffixBeforeAskingToReplace()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        bool replaceAsked = false;
+        auto typeName = [&] {
+            whenModal<QFileDialog>([&](QFileDialog* dialog) {
+                auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                QVERIFY(edit);
+                edit->setText(QStringLiteral("walk"));
+                QTest::keyClick(edit, Qt::Key_Return);
+                // Replacing an earlier file is asked in a box of its own.
+                whenModal<QMessageBox>([&](QMessageBox* box) {
+                    replaceAsked = true;
+                    box->button(QMessageBox::Yes)->click();
+                });
+            });
+        };
+
+        typeName();
+        QCOMPARE(Prompter::getSaveFileName(nullptr, "Save Scene", dir.filePath("untitled.kw"),
+                                           "KW Files (*.kw)"),
+                 dir.filePath("walk.kw"));
+        QVERIFY(!replaceAsked);
+
+        QFile earlier(dir.filePath("walk.kw"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.close();
+        typeName();
+        QCOMPARE(Prompter::getSaveFileName(nullptr, "Save Scene", dir.filePath("untitled.kw"),
+                                           "KW Files (*.kw)"),
+                 dir.filePath("walk.kw"));
+        QVERIFY(replaceAsked);
     }
 
     void builtDialogsAreHandedToTheHandler()
