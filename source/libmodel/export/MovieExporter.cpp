@@ -174,6 +174,7 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
     GIFEncoder encoder;
     encoder.setup(provider, staged, exportSize.width(), exportSize.height(), delay, 16,
                   exportSize.width() * 4);
+    encoder.setFrameRate(m_scene.frameRate());
     bool failed = false;
     QEventLoop loop;
     QObject::connect(&encoder, &GIFEncoder::finished, &loop, &QEventLoop::quit);

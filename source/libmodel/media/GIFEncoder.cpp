@@ -6,6 +6,8 @@
 #include <QDebug>
 #include <QFile>
 
+#include <cmath>
+
 namespace Model {
 
 namespace {
@@ -25,6 +27,8 @@ struct GIFEncoder::Private
     int centiSecondsPerFrame = 0;
     int maxBitDepth = 16;
     int pitchBytes = 0;
+    double framesPerSecond = 0.0;
+    int framesEncoded = 0;
 };
 
 GIFEncoder::GIFEncoder(QObject* parent)
@@ -67,6 +71,24 @@ int GIFEncoder::getState() const
     return d->state;
 }
 
+void GIFEncoder::setFrameRate(double framesPerSecond)
+{
+    d->framesPerSecond = std::isfinite(framesPerSecond) && framesPerSecond > 0.0 ? framesPerSecond
+                                                                                 : 0.0;
+}
+
+int GIFEncoder::frameDelay(double framesPerSecond, int index)
+{
+    // The end of frame i falls at 100 (i + 1) / rate hundredths; rounding
+    // those ends down (rather than each frame's length) keeps the error of
+    // the running total under one hundredth. The small allowance keeps exact
+    // quotients such as 100 / 12.5 from landing a hair below their value.
+    auto end = [framesPerSecond](int frame) {
+        return std::floor(100.0 * double(frame) / framesPerSecond + 1e-9);
+    };
+    return int(end(index + 1) - end(index));
+}
+
 void GIFEncoder::start()
 {
     if (d->state != SetUp) {
@@ -80,6 +102,7 @@ void GIFEncoder::start()
         fail(FrameFailed);
         return;
     }
+    d->framesEncoded = 0;
     d->state = Encoding;
     emit processNextFrame();
 }
@@ -119,11 +142,13 @@ void GIFEncoder::handleFrame()
         fail(FrameFailed);
         return;
     }
-    if (!msf_gif_frame(&d->handle, image.bits(), d->centiSecondsPerFrame, d->maxBitDepth,
-                       d->pitchBytes)) {
+    int const delay = d->framesPerSecond > 0.0 ? frameDelay(d->framesPerSecond, d->framesEncoded)
+                                               : d->centiSecondsPerFrame;
+    if (!msf_gif_frame(&d->handle, image.bits(), delay, d->maxBitDepth, d->pitchBytes)) {
         fail(FrameFailed);
         return;
     }
+    ++d->framesEncoded;
     emit processNextFrame();
 }
 

@@ -38,6 +38,14 @@ public:
     void setup(std::function<QImage()> const& provider, QString const& file, int width, int height,
                int centiSecondsPerFrame, int maxBitDepth, int pitchBytes);
     int getState() const;
+    // Times the frames by the scene's rate instead of the whole hundredths
+    // given to setup: each frame's delay is chosen so that the running total
+    // stays on the rate (8, 8, 9, 8, 8, 9, ... at 12 fps), where one rounded
+    // delay for every frame would drift. A rate of 0 goes back to the fixed
+    // delay.
+    void setFrameRate(double framesPerSecond);
+    // The delay of the frame at index (from 0) at that rate, in hundredths.
+    static int frameDelay(double framesPerSecond, int index);
 
 public slots:
     void start();

@@ -245,6 +245,8 @@ private slots:
     void framesDecodeToTheirIndices();
     void gifsicleAgrees();
     void encoderErrors();
+    void delaysKeepToTheRate_data();
+    void delaysKeepToTheRate();
 };
 
 void TestGIFEncoder::fileBytes()
@@ -432,6 +434,58 @@ void TestGIFEncoder::encoderErrors()
         QVERIFY2(gif.error.isEmpty(), qPrintable(gif.error));
         QVERIFY(!gif.frames.isEmpty());
     }
+}
+
+
+void TestGIFEncoder::delaysKeepToTheRate_data()
+{
+    QTest::addColumn<double>("rate");
+    QTest::addColumn<QList<int>>("firstDelays");
+    // Rates that divide a second into whole hundredths keep one delay.
+    QTest::newRow("25 fps") << 25.0 << QList<int>{4, 4, 4, 4, 4, 4};
+    QTest::newRow("12.5 fps") << 12.5 << QList<int>{8, 8, 8, 8, 8, 8};
+    QTest::newRow("0.1 fps") << 0.1 << QList<int>{1000, 1000};
+    QTest::newRow("12 fps") << 12.0 << QList<int>{8, 8, 9, 8, 8, 9};
+    QTest::newRow("24 fps") << 24.0 << QList<int>{4, 4, 4, 4, 4, 5};
+    QTest::newRow("7 fps") << 7.0 << QList<int>{14, 14, 14, 15, 14, 14, 15};
+    QTest::newRow("23.976 fps") << 23.976 << QList<int>{4, 4, 4, 4, 4, 5};
+    QTest::newRow("60 fps") << 60.0 << QList<int>{1, 2, 2, 1, 2, 2};
+}
+
+void TestGIFEncoder::delaysKeepToTheRate()
+{
+    QFETCH(double, rate);
+    QFETCH(QList<int>, firstDelays);
+
+    QList<int> delays;
+    for (int i = 0; i < firstDelays.size(); ++i)
+        delays << GIFEncoder::frameDelay(rate, i);
+    QCOMPARE(delays, firstDelays);
+
+    // Over a long run the total never drifts by a hundredth from the rate.
+    int total = 0;
+    for (int i = 0; i < 10000; ++i) {
+        total += GIFEncoder::frameDelay(rate, i);
+        double const due = 100.0 * (i + 1) / rate;
+        QVERIFY2(total <= due + 1e-6 && total > due - 1.0,
+                 qPrintable(QStringLiteral("frame %1: %2 for %3").arg(i).arg(total).arg(due)));
+    }
+
+    // The file carries them: the encoder given the rate writes these delays.
+    QTemporaryDir dir;
+    QString const path = dir.filePath(QStringLiteral("timed.gif"));
+    QImage frame(4, 4, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::red);
+    GIFEncoder encoder;
+    encoder.setup(sequence(QList<QImage>(firstDelays.size(), frame)), path, 4, 4, 99, 16, 16);
+    encoder.setFrameRate(rate);
+    QCOMPARE(runEncoder(encoder).finished, 1);
+    Gif const gif = parse(readFile(path));
+    QVERIFY2(gif.error.isEmpty(), qPrintable(gif.error));
+    QList<int> written;
+    for (GifFrame const& f : gif.frames)
+        written << f.delay;
+    QCOMPARE(written, firstDelays);
 }
 
 QUILLMERE_TEST_MAIN(TestGIFEncoder)
