@@ -7,6 +7,7 @@
 #include "scene/VisualLayer.h"
 #include "settings/Settings.h"
 #include "settings/TransparencyColor.h"
+#include "startup/Init.h"
 
 #include <QColor>
 #include <QDebug>
@@ -256,7 +257,7 @@ QJsonObject ExposureSheetExporter::documentHeader() const
                                 double(background.blueF()), double(background.alphaF())}));
     document.insert(QStringLiteral("ocaVersion"), QStringLiteral("1.1.0"));
     document.insert(QStringLiteral("originApp"), QCoreApplication::applicationName());
-    document.insert(QStringLiteral("originAppVersion"), QCoreApplication::applicationVersion());
+    document.insert(QStringLiteral("originAppVersion"), version());
     return document;
 }
 

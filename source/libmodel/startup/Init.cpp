@@ -6,7 +6,12 @@
 #include "tools/Cursor.h"
 #include "tools/ToolManager.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
+
+#ifndef QUILLMERE_PROJECT_VERSION
+#define QUILLMERE_PROJECT_VERSION ""
+#endif
 
 // Q_INIT_RESOURCE declares the resource set's initialiser, which lives outside
 // any namespace, so it has to be called from file scope. The model library is
@@ -23,10 +28,16 @@ namespace {
 bool started = false;
 }
 
+QString version()
+{
+    return QStringLiteral(QUILLMERE_PROJECT_VERSION);
+}
+
 void init()
 {
     if (started)
         return;
+    QCoreApplication::setApplicationVersion(version());
     registerModelResources();
     Blending::initLookupTables();
     Cursor::initStaticCursors();

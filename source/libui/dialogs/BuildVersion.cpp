@@ -1,10 +1,9 @@
 #include "dialogs/BuildVersion.h"
 
+#include "startup/Init.h"
+
 #include <QRegularExpression>
 
-#ifndef QUILLMERE_PROJECT_VERSION
-#define QUILLMERE_PROJECT_VERSION ""
-#endif
 #ifndef QUILLMERE_GIT_DESCRIPTION
 #define QUILLMERE_GIT_DESCRIPTION ""
 #endif
@@ -53,7 +52,7 @@ Parts split(QString description)
 
 QString BuildVersion::projectVersion()
 {
-    return QStringLiteral(QUILLMERE_PROJECT_VERSION);
+    return Model::version();
 }
 
 QString BuildVersion::description()

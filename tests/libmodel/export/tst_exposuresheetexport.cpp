@@ -4,6 +4,7 @@
 
 #include "settings/ExportExposureSheetSettings.h"
 #include "settings/Settings.h"
+#include "startup/Init.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -118,6 +119,9 @@ void TestExposureSheetExport::packageHoldsTheDocumentAndOneFolderPerLayer()
     QCOMPARE(document.value("ocaVersion").toString(), QStringLiteral("1.1.0"));
     QCOMPARE(document.value("colorDepth").toString(), QStringLiteral("U8"));
     QCOMPARE(document.value("originApp").toString(), QStringLiteral("Quillmere"));
+    // The version the About box shows, never left empty.
+    QVERIFY(!Model::version().isEmpty());
+    QCOMPARE(document.value("originAppVersion").toString(), Model::version());
     QCOMPARE(document.value("width").toInt(), FrameSize.width());
     QCOMPARE(document.value("height").toInt(), FrameSize.height());
     QCOMPARE(document.value("frameRate").toDouble(), s.scene.frameRate());

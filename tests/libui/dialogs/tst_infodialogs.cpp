@@ -3,6 +3,7 @@
 #include "dialogs/CollapseDialog.h"
 #include "dialogs/TutorialDialog.h"
 #include "dialogs/TutorialPlayButton.h"
+#include "startup/Init.h"
 
 #include "TestSupport.h"
 
@@ -81,6 +82,8 @@ private slots:
         auto* about = new UI::AboutDialog(&owner);
         auto* version = about->findChild<QLabel*>("labelVersion");
         QVERIFY(version->text().contains("Quillmere"));
+        QVERIFY(!Model::version().isEmpty());
+        QVERIFY(version->text().contains(Model::version()));
         QVERIFY(!about->findChild<QLabel*>("labelCopyright")->text().isEmpty());
         auto* credits = about->findChild<QTextEdit*>("textEditCredits");
         const QString text = credits->toPlainText();
