@@ -88,7 +88,11 @@ QByteArray layoutName(AVChannelLayout const& layout)
 
 int Private::openOutput()
 {
-    int ret = avformat_alloc_output_context2(&outputFormatContext, nullptr, nullptr,
+    // The container follows the chosen format, not the file's name, which
+    // the user may have typed without an extension.
+    char const* const container =
+        settings.videoFormat == Model::ExportVideoSettings::ProRes ? "mov" : "mp4";
+    int ret = avformat_alloc_output_context2(&outputFormatContext, nullptr, container,
                                              outputFileName.constData());
     if (ret < 0 || !outputFormatContext) {
         qDebug() << "Could not allocate output context";
@@ -131,6 +135,11 @@ int Private::openOutput()
         return ret;
     av_dict_set(&options, "movflags", "cmaf", 0);
     av_dict_set(&options, "movflags", "+faststart", AV_DICT_APPEND);
+    // A fragmented file would otherwise move each track's first sample to
+    // time 0, dropping the encoders' start-up delays from the timeline: the
+    // sound would start late by the AAC encoder's priming samples and the
+    // pictures by the reordering delay. An edit list keeps both on time.
+    av_dict_set(&options, "use_editlist", "1", 0);
 
     // Sound is asked for and there is a sound: both must work.
     bool const withSound = settings.includeAudio && audioInput;
@@ -360,11 +369,17 @@ int Private::initVideoFilterGraph()
         return ret;
 
     QByteArray description;
-    if (codedSize != frameSize)
-        description += QStringLiteral("pad=%1:%2:0:0,")
+    if (codedSize != frameSize) {
+        // The added column or row repeats the picture's edge: a black one
+        // would bleed into the last real pixels through the shared chroma
+        // samples and show as a dark line.
+        description += QStringLiteral("pad=%1:%2:0:0,fillborders=right=%3:bottom=%4:mode=smear,")
                            .arg(codedSize.width())
                            .arg(codedSize.height())
+                           .arg(codedSize.width() - frameSize.width())
+                           .arg(codedSize.height() - frameSize.height())
                            .toLatin1();
+    }
     // Some encoders take the colour tags from the frames, not the context.
     description += "scale=out_color_matrix=bt709:out_range=tv,format=pix_fmts="
         + QByteArray::number(int(videoOutput.codecContext->pix_fmt))
@@ -399,16 +414,20 @@ int Private::initAudioFilterGraph()
         return ret;
 
     double const frameSeconds = double(frameRateDen) / frameRateNum;
+    // An encoder that takes a short last frame ends the sound with the
+    // pictures; padding that frame with silence would outlast them.
+    bool const lastFrameMayBeShort = audioCodec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
     QString const description =
         QStringLiteral("asetpts=PTS-STARTPTS+(%1/TB),aresample=first_pts=0:async=1:"
                        "out_sample_fmt=%2:out_sample_rate=%3:out_chlayout=%4,"
-                       "atrim=duration=%5s,asetnsamples=n=%6:p=1")
+                       "atrim=duration=%5s,asetnsamples=n=%6:p=%7")
             .arg(audioOffsetFrames * frameSeconds, 0, 'g', 6)
             .arg(QString::fromLatin1(outputFormat))
             .arg(context->sample_rate)
             .arg(QString::fromLatin1(outputLayout))
             .arg(audioFrameCount * frameSeconds, 0, 'g', 6)
-            .arg(context->frame_size);
+            .arg(context->frame_size)
+            .arg(lastFrameMayBeShort ? 0 : 1);
     qDebug() << "filter desc" << description;
     ret = FilterGraph::link(audioOutput.filterGraph, audioOutput.bufferSourceContext,
                             audioOutput.bufferSinkContext, description.toLocal8Bit().constData());

@@ -22,6 +22,11 @@ extern "C" {
 
 namespace MovieProbe {
 
+struct Pixel
+{
+    int red = -1, green = -1, blue = -1, alpha = -1;
+};
+
 struct Movie
 {
     QString error; // empty when the file could be read
@@ -43,13 +48,38 @@ struct Movie
     // First decoded picture's centre pixel converted back to 8-bit RGB with
     // the BT.709 limited-range matrix, and its alpha (-1 without alpha).
     int red = -1, green = -1, blue = -1, alpha = -1;
+    // Its bottom right pixel, where a picture padded to whole chroma samples
+    // has its added column and row.
+    Pixel corner;
+
+    // When the first decoded picture is shown, in seconds.
+    double videoStart = 0.0;
 
     AVCodecID audioCodec = AV_CODEC_ID_NONE;
     int audioRate = 0;
-    // Decoded sound as mono magnitudes, one value per sample.
+    // Decoded sound as mono magnitudes, one value per sample, as a player
+    // gets it (encoder delays the file declares already dropped); audioStart
+    // is the time of the first of them, in seconds.
     QList<float> audio;
+    double audioStart = 0.0;
 
     double audioSeconds() const { return audioRate > 0 ? double(audio.size()) / audioRate : 0.0; }
+
+    // When the sound first reaches a level, in seconds of the movie's
+    // timeline: the start of the first millisecond whose root mean square
+    // reaches it. -1 when it never does.
+    double onset(double level) const
+    {
+        qsizetype const window = qMax(1, audioRate / 1000);
+        for (qsizetype i = 0; i + window <= audio.size(); ++i) {
+            double sum = 0.0;
+            for (qsizetype j = i; j < i + window; ++j)
+                sum += double(audio[j]) * audio[j];
+            if (std::sqrt(sum / double(window)) >= level)
+                return audioStart + double(i) / audioRate;
+        }
+        return -1.0;
+    }
 
     // Root mean square of the sound between two times, in full scale.
     double rms(double fromSeconds, double toSeconds) const
@@ -90,16 +120,16 @@ inline int clamp8(double value)
     return int(std::lround(qBound(0.0, value, 255.0)));
 }
 
-inline void readCentre(AVFrame const* frame, Movie& movie)
+// One pixel of a planar YUV picture converted back to 8-bit RGB with the
+// BT.709 limited-range matrix; all -1 for other pictures (a GIF decodes to a
+// palette or packed RGB).
+inline Pixel readPixel(AVFrame const* frame, int x, int y)
 {
+    Pixel pixel;
     AVPixFmtDescriptor const* const desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
-    // Only planar YUV pictures carry the luma and chroma read below; a GIF
-    // decodes to a palette or packed RGB.
     if (!desc || !(desc->flags & AV_PIX_FMT_FLAG_PLANAR) || (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)))
-        return;
+        return pixel;
     bool const wide = desc->comp[0].depth > 8;
-    int const x = frame->width / 2;
-    int const y = frame->height / 2;
     auto sample = [&](int plane, int px, int py) -> double {
         uint8_t const* row = frame->data[plane] + qsizetype(py) * frame->linesize[plane];
         return wide ? double(reinterpret_cast<uint16_t const*>(row)[px]) : double(row[px]);
@@ -111,11 +141,22 @@ inline void readCentre(AVFrame const* frame, Movie& movie)
     double const luma = (sample(0, x, y) / scale - 16.0) / 219.0;
     double const pb = (sample(1, cx, cy) / scale - 128.0) / 224.0;
     double const pr = (sample(2, cx, cy) / scale - 128.0) / 224.0;
-    movie.red = clamp8(255.0 * (luma + 1.5748 * pr));
-    movie.green = clamp8(255.0 * (luma - 0.1873 * pb - 0.4681 * pr));
-    movie.blue = clamp8(255.0 * (luma + 1.8556 * pb));
+    pixel.red = clamp8(255.0 * (luma + 1.5748 * pr));
+    pixel.green = clamp8(255.0 * (luma - 0.1873 * pb - 0.4681 * pr));
+    pixel.blue = clamp8(255.0 * (luma + 1.8556 * pb));
     if (desc->flags & AV_PIX_FMT_FLAG_ALPHA)
-        movie.alpha = clamp8(sample(3, x, y) / double((1 << desc->comp[3].depth) - 1) * 255.0);
+        pixel.alpha = clamp8(sample(3, x, y) / double((1 << desc->comp[3].depth) - 1) * 255.0);
+    return pixel;
+}
+
+inline void readCentre(AVFrame const* frame, Movie& movie)
+{
+    Pixel const centre = readPixel(frame, frame->width / 2, frame->height / 2);
+    movie.red = centre.red;
+    movie.green = centre.green;
+    movie.blue = centre.blue;
+    movie.alpha = centre.alpha;
+    movie.corner = readPixel(frame, frame->width - 1, frame->height - 1);
 }
 
 inline void appendAudio(AVFrame const* frame, Movie& movie)
@@ -187,6 +228,8 @@ inline Movie read(QString const& path)
         }
         AVCodec const* const codec = avcodec_find_decoder(par->codec_id);
         AVCodecContext* context = codec ? avcodec_alloc_context3(codec) : nullptr;
+        if (context)
+            context->pkt_timebase = stream->time_base; // so that dropped samples move the times
         if (context && avcodec_parameters_to_context(context, par) >= 0
             && avcodec_open2(context, codec, nullptr) >= 0)
             decoders[int(i)] = context;
@@ -197,12 +240,24 @@ inline Movie read(QString const& path)
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     bool pictureSeen = false;
+    bool soundSeen = false;
+    auto seconds = [&](AVCodecContext const* context, int64_t time) {
+        for (unsigned i = 0; i < format->nb_streams; ++i)
+            if (decoders.value(int(i)) == context && time != AV_NOPTS_VALUE)
+                return double(time) * av_q2d(format->streams[i]->time_base);
+        return 0.0;
+    };
     auto receive = [&](AVCodecContext* context) {
         while (avcodec_receive_frame(context, frame) >= 0) {
             if (context->codec_type == AVMEDIA_TYPE_VIDEO && !pictureSeen) {
                 pictureSeen = true;
+                movie.videoStart = seconds(context, frame->best_effort_timestamp);
                 readCentre(frame, movie);
             } else if (context->codec_type == AVMEDIA_TYPE_AUDIO) {
+                if (!soundSeen && frame->nb_samples > 0) {
+                    soundSeen = true;
+                    movie.audioStart = seconds(context, frame->best_effort_timestamp);
+                }
                 appendAudio(frame, movie);
             }
             av_frame_unref(frame);
