@@ -323,7 +323,10 @@ void TestExports::cleanup()
 void TestExports::useFrameRate(double rate)
 {
     static QMap<double, KW::Action> const entries = {
-        {12.5, KW::Action::FrameRate12_5}, {24.0, KW::Action::FrameRate24}, {25.0, KW::Action::FrameRate25}};
+        {12.0, KW::Action::FrameRate12},
+        {12.5, KW::Action::FrameRate12_5},
+        {24.0, KW::Action::FrameRate24},
+        {25.0, KW::Action::FrameRate25}};
     QVERIFY(entries.contains(rate));
     if (m_window->scene()->frameRate() != rate)
         m_window->trigger(entries.value(rate));
@@ -450,18 +453,24 @@ void TestExports::movies_data()
     QTest::addColumn<QString>("codec");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("rangeOnly");
+    QTest::addColumn<bool>("bareName"); // the name typed without an extension
 
     QSize const twice = frameSize * 2;
     QTest::newRow("MP4 (H.264)")
-        << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize << false;
+        << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize << false << false;
     QTest::newRow("MP4 (H.264), 200 %, 12.5 fps")
-        << "MP4" << "200%" << false << 12.5 << "25/2" << "mp4" << "h264" << twice << false;
+        << "MP4" << "200%" << false << 12.5 << "25/2" << "mp4" << "h264" << twice << false << false;
     QTest::newRow("MP4 (H.264), range only")
-        << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize << true;
+        << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize << true << false;
     QTest::newRow("MOV (ProRes), 24 fps")
-        << "Prores" << "100%" << false << 24.0 << "24/1" << "mov" << "prores" << frameSize << false;
+        << "Prores" << "100%" << false << 24.0 << "24/1" << "mov" << "prores" << frameSize << false << false;
     QTest::newRow("MOV (ProRes) with alpha")
-        << "Prores" << "100%" << true << 25.0 << "25/1" << "mov" << "prores" << frameSize << false;
+        << "Prores" << "100%" << true << 25.0 << "25/1" << "mov" << "prores" << frameSize << false << false;
+    QTest::newRow("MP4 (H.264), name without extension")
+        << "MP4" << "100%" << false << 25.0 << "25/1" << "mp4" << "h264" << frameSize << false << true;
+    QTest::newRow("MOV (ProRes), name without extension")
+        << "Prores" << "100%" << false << 25.0 << "25/1" << "mov" << "prores" << frameSize << false
+        << true;
 }
 
 void TestExports::movies()
@@ -475,6 +484,7 @@ void TestExports::movies()
     QFETCH(QString, codec);
     QFETCH(QSize, size);
     QFETCH(bool, rangeOnly);
+    QFETCH(bool, bareName);
     QList<int> const frames = rangeOnly ? rangeFrames : allFrames;
     REQUIRE_TOOL("ffprobe", "ffmpeg");
     REQUIRE_TOOL("ffmpeg", "ffmpeg");
@@ -502,7 +512,8 @@ void TestExports::movies()
             QVERIFY(resolution);
             QCOMPARE(resolution->text(), QStringLiteral("%1 x %2").arg(size.width()).arg(size.height()));
         },
-        path, {QStringLiteral("UI::ExportVideoDialog"), QStringLiteral("file dialog")});
+        bareName ? out.filePath(QStringLiteral("walk")) : path,
+        {QStringLiteral("UI::ExportVideoDialog"), QStringLiteral("file dialog")});
     if (QTest::currentTestFailed())
         return;
     QDir const dir(out.path());
@@ -547,20 +558,30 @@ void TestExports::checkDecodedPictures(QString const& movie, QString const& fold
 void TestExports::gif_data()
 {
     QTest::addColumn<double>("rate");
-    QTest::addColumn<QString>("delay");
+    QTest::addColumn<QStringList>("delays");
     QTest::addColumn<bool>("rangeOnly");
-    // GIF counts time in hundredths of a second.
-    QTest::newRow("25 fps") << 25.0 << "0.04" << false;
-    QTest::newRow("12.5 fps") << 12.5 << "0.08" << false;
-    QTest::newRow("24 fps, nearest hundredth") << 24.0 << "0.04" << false;
-    QTest::newRow("range only") << 25.0 << "0.04" << true;
+    QTest::addColumn<QString>("typed"); // the name given in the file dialog
+    // GIF counts time in hundredths of a second; where a frame is no whole
+    // number of them, the delays vary so that the total keeps to the rate.
+    QStringList const all4(allFrames.size(), QStringLiteral("0.04"));
+    QTest::newRow("25 fps") << 25.0 << all4 << false << "walk.gif";
+    QTest::newRow("12.5 fps") << 12.5 << QStringList(allFrames.size(), QStringLiteral("0.08"))
+                              << false << "walk.gif";
+    QTest::newRow("12 fps, spread")
+        << 12.0 << QStringList{"0.08", "0.08", "0.09", "0.08", "0.08"}
+        << false << "walk.gif";
+    QTest::newRow("24 fps") << 24.0 << all4 << false << "walk.gif";
+    QTest::newRow("range only") << 25.0 << QStringList(rangeFrames.size(), QStringLiteral("0.04"))
+                                << true << "walk.gif";
+    QTest::newRow("name without extension") << 25.0 << all4 << false << "walk";
 }
 
 void TestExports::gif()
 {
     QFETCH(double, rate);
-    QFETCH(QString, delay);
+    QFETCH(QStringList, delays);
     QFETCH(bool, rangeOnly);
+    QFETCH(QString, typed);
     QList<int> const frames = rangeOnly ? rangeFrames : allFrames;
     REQUIRE_TOOL("gifsicle", "gifsicle");
     useFrameRate(rate);
@@ -577,7 +598,7 @@ void TestExports::gif()
             QCOMPARE(scales->findText(QStringLiteral("200%")), -1);
             scales->setCurrentIndex(scales->findText(QStringLiteral("100%")));
         },
-        path, {QStringLiteral("UI::ExportVideoDialog"), QStringLiteral("file dialog")});
+        out.filePath(typed), {QStringLiteral("UI::ExportVideoDialog"), QStringLiteral("file dialog")});
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("walk.gif")});
@@ -590,11 +611,11 @@ void TestExports::gif()
              qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("logical screen %1x%2").arg(frameSize.width()).arg(frameSize.height())),
              qPrintable(text));
-    static QRegularExpression const delays(QStringLiteral("delay (\\d+\\.\\d+)s"));
+    static QRegularExpression const delayPattern(QStringLiteral("delay (\\d+\\.\\d+)s"));
     QStringList found;
-    for (QRegularExpressionMatch const& m : delays.globalMatch(text))
+    for (QRegularExpressionMatch const& m : delayPattern.globalMatch(text))
         found << m.captured(1);
-    QCOMPARE(found, QStringList(frames.size(), delay));
+    QCOMPARE(found, delays);
 
     REQUIRE_TOOL("ffmpeg", "ffmpeg");
     checkDecodedPictures(path, out.filePath(QStringLiteral("decoded")), frames, frameSize, false);
