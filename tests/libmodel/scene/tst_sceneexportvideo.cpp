@@ -273,8 +273,6 @@ void TestSceneExportVideo::failureKeepsAnEarlierFileAndSaysSo_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("percent");
-    // A container FFmpeg does not know.
-    QTest::newRow("unknown container") << "clip.xyz" << 100;
     // An empty list of scales gives nothing to encode.
     QTest::newRow("size below one pixel") << "clip.mp4" << 0;
 }
