@@ -7,9 +7,11 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QMutex>
+#include <QStandardPaths>
 #include <QWidget>
 
-Q_LOGGING_CATEGORY(lcFocus, "app.focus.ulv")
+// Off until the logging rules switch it on (QT_LOGGING_RULES="app.focus.ulv.debug=true").
+Q_LOGGING_CATEGORY(lcFocus, "app.focus.ulv", QtInfoMsg)
 
 namespace Logging {
 
@@ -17,10 +19,8 @@ namespace {
 
 struct HandlerState
 {
-    QString baseDirectory; // empty: the current working directory
     QBasicMutex mutex;
     QtMessageHandler previousHandler = nullptr;
-    QLoggingCategory::CategoryFilter previousFilter = nullptr;
 };
 
 HandlerState& state()
@@ -51,8 +51,8 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 
     HandlerState& s = state();
     s.mutex.lock();
-    QDir dir(s.baseDirectory);
-    if (!dir.exists() || !dir.mkpath(QStringLiteral("quillmere")) || !dir.cd(QStringLiteral("quillmere"))) {
+    QDir dir(logDirectory());
+    if (!dir.mkpath(QStringLiteral("."))) {
         s.mutex.unlock();
         passOn(type, context, message);
         return;
@@ -71,19 +71,16 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
     s.mutex.unlock();
 }
 
-void categoryFilter(QLoggingCategory* category)
+QString logDirectory()
 {
-    if (state().previousFilter)
-        state().previousFilter(category);
-    if (isFileLogged(category->categoryName()))
-        category->setEnabled(QtDebugMsg, true);
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)
+           + QStringLiteral("/logs");
 }
 
 void setupDebugging()
 {
     HandlerState& s = state();
     s.previousHandler = qInstallMessageHandler(messageHandler);
-    s.previousFilter = QLoggingCategory::installFilter(categoryFilter);
 
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         QObject::connect(

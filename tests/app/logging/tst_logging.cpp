@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QLoggingCategory>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -30,6 +32,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
+        QStandardPaths::setTestModeEnabled(true);
+        QDir(Logging::logDirectory()).removeRecursively();
         m_oldCwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir.path()));
         qInstallMessageHandler(capture);
@@ -63,23 +67,59 @@ private slots:
         qCWarning(lcSample).noquote() << "second";
         QVERIFY(g_passedOn.isEmpty());
 
-        QFile file(m_dir.filePath("quillmere/test.sample.ulv"));
+        QFile file(QDir(Logging::logDirectory()).filePath("test.sample.ulv"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray expected = QByteArray(__FILE__) + ':' + QByteArray::number(line + 1) + '\n'
                                     + QByteArray(Q_FUNC_INFO) + "\n\nsecond";
         QCOMPARE(file.readAll(), expected);
     }
 
-    void focusChangesAreLogged()
+    // Focus changes are written only once the logging rules ask for them, and
+    // never into the working folder.
+    void focusChangesAreLoggedOnlyWhenSwitchedOn()
     {
+        const QString record = QDir(Logging::logDirectory()).filePath("app.focus.ulv");
         QWidget a;
         QWidget b(&a);
+        QWidget c(&a);
         b.setFocusPolicy(Qt::StrongFocus);
+        c.setFocusPolicy(Qt::StrongFocus);
         a.show();
         a.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&a));
         b.setFocus();
-        QTRY_VERIFY(QFile::exists(m_dir.filePath("quillmere/app.focus.ulv")));
+        QTRY_VERIFY(b.hasFocus());
+        QVERIFY(!QFile::exists(record));
+
+        QLoggingCategory::setFilterRules(QStringLiteral("app.focus.ulv.debug=true"));
+        c.setFocus();
+        QTRY_VERIFY(QFile::exists(record));
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY(QDir(m_dir.path()).isEmpty());
+    }
+
+    // The program itself, started in an empty folder, leaves it empty.
+    void programLeavesTheWorkingFolderEmpty()
+    {
+        QTemporaryDir cwd;
+        QTemporaryDir outside;
+        QVERIFY(cwd.isValid() && outside.isValid());
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUILLMERE_SCREENSHOT"), outside.filePath("shot.png"));
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(cwd.path());
+        program.start(QStringLiteral(QUILLMERE_EXECUTABLE), {});
+        QVERIFY(program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(outside.filePath("shot.png")), 120000);
+        program.terminate();
+        if (!program.waitForFinished(10000)) {
+            program.kill();
+            program.waitForFinished();
+        }
+        QCOMPARE(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                            | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
     void traceVariable_data()
