@@ -180,9 +180,9 @@ Model::KWScene* MainWindow::readKWScene(const QString& filename)
         return bundle;
     }
     if (result == 1)
-        Model::Prompter::information(this, QApplication::applicationDisplayName(),
-                                     tr("Parse error in file %1:\n\n%2")
-                                         .arg(QDir::toNativeSeparators(filename), error));
+        Model::Prompter::warning(this, QApplication::applicationDisplayName(),
+                                 tr("Parse error in file %1:\n\n%2")
+                                     .arg(QDir::toNativeSeparators(filename), error));
     bundle->deleteLater();
     return nullptr;
 }

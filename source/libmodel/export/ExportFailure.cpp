@@ -3,6 +3,8 @@
 #include "prompts/Prompter.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QProgressDialog>
 
 namespace Model {
@@ -13,6 +15,15 @@ void ExportFailure::report(QProgressDialog* progress, const QString& message)
         progress->reset();
     Prompter::critical(nullptr, QCoreApplication::translate("Model::Scene", "Export failed"), message,
                        QMessageBox::Ok);
+}
+
+bool ExportFailure::reportMissingFolder(QProgressDialog* progress, const QString& folder)
+{
+    if (QFileInfo(folder).isDir())
+        return false;
+    report(progress, QCoreApplication::translate("Model::Scene", "The folder \"%1\" does not exist.")
+                         .arg(QDir::toNativeSeparators(QDir(folder).absolutePath())));
+    return true;
 }
 
 } // namespace Model

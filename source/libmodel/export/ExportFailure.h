@@ -13,6 +13,9 @@ class ExportFailure
 {
 public:
     static void report(QProgressDialog* progress, const QString& message);
+    // An export goes into a folder the user chose; when it is gone (or was
+    // typed wrong) that is what the user is told, and true is returned.
+    static bool reportMissingFolder(QProgressDialog* progress, const QString& folder);
 };
 
 } // namespace Model

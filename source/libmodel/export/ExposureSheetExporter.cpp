@@ -65,11 +65,13 @@ void ExposureSheetExporter::run()
         total += int(exposuresOf(*layer).size());
     m_progress.setMaximum(std::max(total, 1));
 
+    if (ExportFailure::reportMissingFolder(&m_progress, m_exportDir.path()))
+        return;
+
     // Removed again with whatever it still holds. The package is built in a
     // folder made inside it as any new folder is, so that the package the
     // rename turns it into may be read by whom the user's file-creation mask
     // allows; the temporary folder itself is private to the owner.
-    m_exportDir.mkpath(QStringLiteral("."));
     QTemporaryDir built(m_exportDir.filePath(QStringLiteral(".%1.partial-XXXXXX")
                                                  .arg(m_packageName)));
     QString const packageFolder = QStringLiteral("package");

@@ -36,6 +36,8 @@ void FrameExporter::run()
                                   .arg(m_settings.name));
         return;
     }
+    if (ExportFailure::reportMissingFolder(&m_progress, m_settings.exportDir))
+        return;
 
     m_progress.setMaximum(m_plan.frameCount());
     int step = 1;

@@ -128,6 +128,8 @@ void MovieExporter::exportVideo(ExportVideoSettings const& settings)
     QSize const exportSize(int(std::round(size.width() * scale)),
                            int(std::round(size.height() * scale)));
     QString const path = targetPath(copy);
+    if (ExportFailure::reportMissingFolder(&m_progress, QFileInfo(path).absolutePath()))
+        return;
     if (exportSize.width() < 1 || exportSize.height() < 1 || last < first) {
         ExportFailure::report(&m_progress, failureText(path));
         return;

@@ -21,6 +21,7 @@
 #include <QImage>
 #include <QObject>
 #include <QProgressDialog>
+#include <QVersionNumber>
 #include <QTransform>
 #include <QUuid>
 #include <QVariant>
@@ -99,16 +100,20 @@ int SceneReader::read(QIODevice* device)
     setDevice(device);
     try {
         if (readRootElement()) {
-            if (name() == QLatin1String("kw")
-                && attributes().value(QLatin1String("version")) == QLatin1String("0.4")) {
+            const QString version = attributes().value(QLatin1String("version")).toString();
+            if (name() == QLatin1String("kw") && version == QLatin1String("0.4")) {
                 while (readNextStartElement()) {
                     if (name() == QLatin1String("scene"))
                         readScene();
                     else
                         skipCurrentElement();
                 }
+            } else if (name() == QLatin1String("kw") && isNewerVersion(version)) {
+                raiseError(QObject::tr("The file was written by a newer version of %1 "
+                                       "(file version %2); this version reads version 0.4 files.")
+                               .arg(QCoreApplication::applicationName(), version));
             } else {
-                raiseError(QObject::tr("The file is not an KW version 0.4 file"));
+                raiseError(QObject::tr("The file is not a KW version 0.4 file"));
             }
         }
     } catch (ReadingCancelledException const&) {
@@ -117,6 +122,19 @@ int SceneReader::read(QIODevice* device)
     }
     m_progressDialog->reset();
     return hasError() ? 1 : 0;
+}
+
+bool SceneReader::isNewerVersion(QStringView version)
+{
+    // Only a plain "major.minor" written by a later release counts; anything
+    // else is not a scene file this program knows.
+    static constexpr qsizetype longestVersion = 16;
+    if (version.size() > longestVersion)
+        return false;
+    qsizetype suffix = 0;
+    const QVersionNumber number = QVersionNumber::fromString(version, &suffix);
+    return suffix == version.size() && number.segmentCount() >= 2
+           && QVersionNumber::compare(number, QVersionNumber(0, 4)) > 0;
 }
 
 bool SceneReader::readRootElement()

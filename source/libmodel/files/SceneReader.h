@@ -91,6 +91,8 @@ private:
     // Reads up to the root element; false, with an error raised when the
     // document is refused, when there is none.
     bool readRootElement();
+    // A well-formed version after the one this reader knows.
+    static bool isNewerVersion(QStringView version);
 
     Model::Scene* m_scene;
     QList<int> m_layerOrdering;

@@ -249,9 +249,13 @@ private slots:
                                     << "Line 1, column";
         QTest::newRow("wrong root") << QByteArray("<?xml version=\"1.0\"?><notes/>")
                                     << "Parse error in file %1:\n\n"
-                                    << "The file is not an KW version 0.4 file";
+                                    << "The file is not a KW version 0.4 file";
+        QTest::newRow("newer version") << QByteArray("<?xml version=\"1.0\"?><kw version=\"0.5\"/>")
+                                       << "Parse error in file %1:\n\n"
+                                       << "was written by a newer version of";
     }
 
+    // Every failure is a warning: the scene was not opened.
     void readFailuresKeepTheSceneAndItsHistory()
     {
         QFETCH(QByteArray, content);
@@ -264,7 +268,7 @@ private slots:
         Model::Settings::instance()->addToRecentFiles(file);
         Model::Scene* before = f.scene();
         f.edit();
-        f.answer = [](const Prompter::Request&) { return button(QMessageBox::Discard); };
+        answerWith(f, [](const Prompter::Request&) { return button(QMessageBox::Discard); });
 
         QVERIFY(!f.window->openFile(file));
         QCOMPARE(f.scene(), before);
@@ -273,6 +277,7 @@ private slots:
         QVERIFY2(f.asked[1].startsWith(message.arg(QDir::toNativeSeparators(file))),
                  qPrintable(f.asked[1]));
         QVERIFY2(f.asked[1].contains(detail), qPrintable(f.asked[1]));
+        QCOMPARE(f.requests[1].kind, Prompter::Kind::Warning);
         QCOMPARE(Model::Settings::instance()->recentFiles().contains(file), !content.isEmpty());
         QCOMPARE(readFile(file), content);
     }

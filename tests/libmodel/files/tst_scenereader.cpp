@@ -376,25 +376,35 @@ void TestSceneReader::distantClonesShowOnlyAnOriginalOfTheirKind()
 void TestSceneReader::wrongRootOrVersionReadsNothing_data()
 {
     QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("message");
 
-    QTest::newRow("root is not kw") << fileData(QStringLiteral("wrong-root.kw"));
-    QTest::newRow("version 0.3") << fileData(QStringLiteral("wrong-version.kw"));
-    QTest::newRow("version 0.40") << QByteArray("<kw version=\"0.40\"><scene/></kw>");
-    QTest::newRow("no version") << QByteArray("<kw><scene/></kw>");
-    QTest::newRow("version with spaces") << QByteArray("<kw version=\" 0.4\"><scene/></kw>");
+    const QString notOurs = QStringLiteral("The file is not a KW version 0.4 file\nLine ");
+    const QString newer = QStringLiteral("The file was written by a newer version of %1 (file version %2)");
+    QTest::newRow("root is not kw") << fileData(QStringLiteral("wrong-root.kw")) << notOurs;
+    QTest::newRow("version 0.3") << fileData(QStringLiteral("wrong-version.kw")) << notOurs;
+    QTest::newRow("no version") << QByteArray("<kw><scene/></kw>") << notOurs;
+    QTest::newRow("version with spaces") << QByteArray("<kw version=\" 0.4\"><scene/></kw>") << notOurs;
+    QTest::newRow("version with a suffix") << QByteArray("<kw version=\"0.5beta\"><scene/></kw>") << notOurs;
+    QTest::newRow("one number") << QByteArray("<kw version=\"2\"><scene/></kw>") << notOurs;
+    QTest::newRow("overlong version")
+        << QByteArray("<kw version=\"0.4000000000000000001\"><scene/></kw>") << notOurs;
+    QTest::newRow("version 0.40") << QByteArray("<kw version=\"0.40\"><scene/></kw>")
+                                  << newer.arg(QCoreApplication::applicationName(), "0.40");
+    QTest::newRow("version 1.2") << QByteArray("<kw version=\"1.2\"><scene/></kw>")
+                                 << newer.arg(QCoreApplication::applicationName(), "1.2");
 }
 
 void TestSceneReader::wrongRootOrVersionReadsNothing()
 {
     QFETCH(QByteArray, data);
+    QFETCH(QString, message);
     QVERIFY(!data.isEmpty());
 
     Model::Scene scene;
     QSize const size = scene.frameSize();
     QString error;
     QCOMPARE(read(&scene, data, &error), 1);
-    QVERIFY2(error.startsWith(QStringLiteral("The file is not an KW version 0.4 file\nLine ")),
-             qPrintable(error));
+    QVERIFY2(error.startsWith(message), qPrintable(error));
     QCOMPARE(scene.numLayers(), 0);
     QCOMPARE(scene.frameSize(), size);
 }
