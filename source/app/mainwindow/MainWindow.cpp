@@ -226,6 +226,7 @@ MainWindow::MainWindow(QWidget* parent)
             &MainWindow::keyPressEvent);
     connect(d->referenceDisplay, &UI::ReferenceDisplay::keyReleased, this,
             &MainWindow::keyReleaseEvent);
+    setupKeyContexts();
 
     UI::Paper* paper = ui->scrollAreaWidgetContents;
     connect(paper, &UI::Paper::zoomLevelChanged, this,

@@ -426,6 +426,7 @@ protected:
 private:
     // Gives the pop-up, dropdown and hold timers their timeouts.
     void connectKeyTimers();
+    void setupKeyContexts();
     void handleShortcutOverride(QKeyEvent* event);
     void showPopupPanel(UI::ToolSettings* panel);
     void dropDownSettings(UI::ToolSettings* panel, UI::ToolSettings* other, KW::Action tool);

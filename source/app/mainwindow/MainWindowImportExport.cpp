@@ -36,6 +36,21 @@ QString nativeList(const QStringList& files)
     return native.join(QLatin1Char('\n'));
 }
 
+// The folder an import dialog opens in: the remembered one, or the nearest
+// folder above it that still exists. A file dialog given a folder that does
+// not exist would offer its name as the file to open.
+QString importFolder()
+{
+    QString folder = Model::Settings::instance()->defaultImportDir().absolutePath();
+    while (!QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder)
+            return QDir::homePath();
+        folder = parent;
+    }
+    return folder;
+}
+
 // The last directory of the chosen file, for the next import dialog.
 void rememberImportDir(const QString& file)
 {
@@ -91,10 +106,10 @@ void MainWindow::import()
     if (!scene)
         return;
     const QStringList files = Model::Prompter::getOpenFileNames(
-        this, tr("Import"), Model::Settings::instance()->defaultImportDir().absolutePath(),
+        this, tr("Import"), importFolder(),
         tr("All types (*.png *.jpg *.jpeg *.gif *.mp3 *.wav);;All image types (*.png *.jpg *.jpeg "
-           "*.gif);;All audio types (*.mp3 *.wav);;GIF (*.gif);;JPEG (*.jpg *.jpeg);;PNG "
-           "(*.png);;MP3 (*.mp3);;WAV (*.wav)"));
+           "*.gif);;Movie clips (*.gif);;All audio types (*.mp3 *.wav);;GIF (*.gif);;JPEG (*.jpg "
+           "*.jpeg);;PNG (*.png);;MP3 (*.mp3);;WAV (*.wav)"));
     if (files.isEmpty())
         return;
     const QString suffix = QFileInfo(files.first()).suffix();
@@ -111,8 +126,9 @@ void MainWindow::importReferenceLayer()
     if (!quillmereScene())
         return;
     const QStringList files = Model::Prompter::getOpenFileNames(
-        this, tr("Import"), Model::Settings::instance()->defaultImportDir().absolutePath(),
-        tr("All types (*.png *.jpg *.jpeg *.gif);;GIF (*.gif);;JPEG (*.jpg *.jpeg);;PNG (*.png)"));
+        this, tr("Import"), importFolder(),
+        tr("All types (*.png *.jpg *.jpeg *.gif);;Movie clips (*.gif);;GIF (*.gif);;JPEG (*.jpg "
+           "*.jpeg);;PNG (*.png)"));
     if (files.isEmpty())
         return;
     internalImportReferenceLayer(files);
@@ -124,7 +140,7 @@ void MainWindow::importAudio()
     if (!quillmereScene())
         return;
     const QString file = Model::Prompter::getOpenFileName(
-        this, tr("Import Audio"), Model::Settings::instance()->defaultImportDir().absolutePath(),
+        this, tr("Import Audio"), importFolder(),
         tr("All types (*.mp3 *.wav);;MP3 (*.mp3);;WAV (*.wav)"));
     if (file.isEmpty())
         return;

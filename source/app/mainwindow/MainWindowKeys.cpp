@@ -7,6 +7,7 @@
 
 #include "actions/ActionManager.h"
 #include "canvas/Paper.h"
+#include "canvas/ReferenceDisplay.h"
 #include "keyboard/CapsLock.h"
 #include "panels/SpeedDial.h"
 #include "panels/Palette.h"
@@ -16,11 +17,21 @@
 #include "scene/Scene.h"
 #include "settings/Settings.h"
 #include "tools/ToolManager.h"
+#include "xsheet/DetachedXSheet.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QTextEdit>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,6 +59,32 @@ void uncheck(KW::Action id)
 bool isReturn(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// A widget the user types into: it keeps every key that has no command
+// modifier, Return and Esc included.
+bool isTextField(const QWidget* w)
+{
+    if (!w)
+        return false;
+    if (auto* line = qobject_cast<const QLineEdit*>(w))
+        return !line->isReadOnly();
+    if (auto* text = qobject_cast<const QTextEdit*>(w))
+        return !text->isReadOnly();
+    if (auto* plain = qobject_cast<const QPlainTextEdit*>(w))
+        return !plain->isReadOnly();
+    if (auto* combo = qobject_cast<const QComboBox*>(w))
+        return combo->isEditable();
+    return qobject_cast<const QAbstractSpinBox*>(w) != nullptr;
+}
+
+// The keys a window of its own already binds to something else.
+QList<QKeySequence> ownKeys(const QWidget* window)
+{
+    QList<QKeySequence> keys;
+    for (const QShortcut* shortcut : window->findChildren<QShortcut*>())
+        keys += shortcut->keys();
+    return keys;
 }
 
 // Centres a panel on a point of its parent, keeping it 5 pixels from the
@@ -86,6 +123,25 @@ void MainWindow::connectKeyTimers()
     connect(d->zoomTimer, &QTimer::timeout, this, &MainWindow::immediateSwitchToZoom);
 }
 
+void MainWindow::setupKeyContexts()
+{
+    // The shortcuts are the main window's; the detached X-sheet and the
+    // reference display are windows of their own that pass their keys on,
+    // so they share the actions, all but those whose keys they bind themselves.
+    for (QWidget* window : {static_cast<QWidget*>(d->detachedXSheet),
+                            static_cast<QWidget*>(d->referenceDisplay)}) {
+        const QList<QKeySequence> taken = ownKeys(window);
+        for (QAction* a : Model::ActionManager::instance()->actions()) {
+            const QList<QKeySequence> keys = a->shortcuts();
+            const bool clash = std::any_of(keys.begin(), keys.end(), [&taken](const QKeySequence& k) {
+                return taken.contains(k);
+            });
+            if (!keys.isEmpty() && !clash)
+                window->addAction(a);
+        }
+    }
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride)
@@ -96,6 +152,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::handleShortcutOverride(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers();
+    // Typing into a field of the window: the field gets its keys, not the
+    // window's commands; keys with Ctrl, Alt or Meta still reach the menus.
+    if (isTextField(QApplication::focusWidget())
+        && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        event->accept();
+        return;
+    }
     const bool plain = mods == Qt::NoModifier;
     const bool fresh = !event->isAutoRepeat();
     const bool caps = CapsLock::isOn(event);
@@ -113,6 +176,10 @@ void MainWindow::handleShortcutOverride(QKeyEvent* event)
         } else if (plain && fresh) {
             startZPRTimer();
             setFocus();
+            event->accept();
+        } else if (plain) {
+            // Space is the key of two actions too (play, hand/zoom/rotate):
+            // the repeats of a held Space are this handler's to swallow.
             event->accept();
         }
         return;
@@ -155,6 +222,9 @@ void MainWindow::handleShortcutOverride(QKeyEvent* event)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Return is the key of two actions, stamping and the return flip:
+        // this handler picks the one that applies, and swallows the repeats
+        // of a held key, so that the key never reaches the shortcut map.
         if (fresh && (plain || mods == Qt::KeypadModifier)) {
             if (current == Type::FloatingSelection) {
                 action(KW::Action::StampFloatingSelection)->trigger();
@@ -165,6 +235,8 @@ void MainWindow::handleShortcutOverride(QKeyEvent* event)
                 else
                     m_playbackController->startFlipBack();
             }
+            event->accept();
+        } else if (plain || mods == Qt::KeypadModifier) {
             event->accept();
         }
         return;

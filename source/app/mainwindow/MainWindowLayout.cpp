@@ -277,6 +277,8 @@ void MainWindow::restoreSettings()
     }
 
     ui->splitter->insertWidget(d->xsheetOnLeft ? 0 : 1, d->xsheetPane);
+    action(d->xsheetOnLeft ? KW::Action::XSheetLeftSide : KW::Action::XSheetRightSide)
+        ->setChecked(true);
     if (d->xsheetWidth > 0) {
         const int paneIndex = ui->splitter->indexOf(d->xsheetPane);
         const int rest = std::max(1, width() - ui->splitter->handleWidth() - d->xsheetWidth);

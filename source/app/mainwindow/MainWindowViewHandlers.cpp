@@ -267,6 +267,14 @@ void MainWindow::updateXSheetLocation()
     }
 
     QSplitter* splitter = ui->splitter;
+    // The sheet keeps the width it shows, also the one the splitter gave it
+    // before anyone moved the handle.
+    const int shownIndex = splitter->indexOf(d->xsheetPane);
+    if (d->xsheetVisible && shownIndex >= 0) {
+        const int shown = splitter->sizes().value(shownIndex);
+        if (shown > 0)
+            d->xsheetWidth = shown;
+    }
     splitter->insertWidget(d->xsheetOnLeft ? 0 : splitter->count(), d->xsheetPane);
     d->xsheetPane->show();
     const int paneIndex = splitter->indexOf(d->xsheetPane);

@@ -1,5 +1,6 @@
 #include "actions/ActionManager.h"
 
+#include "prompts/WebPage.h"
 #include "settings/BacklightSettings.h"
 #include "settings/Settings.h"
 #include "tools/ToolManager.h"
@@ -8,7 +9,6 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMetaEnum>
@@ -40,6 +40,17 @@ QIcon iconNamed(const QString& name)
 QKeySequence keys(const QString& text)
 {
     return QKeySequence(text, QKeySequence::NativeText);
+}
+
+// A modifier key by the name this platform gives it in shortcuts ("Ctrl"
+// here, a sign on a Mac keyboard).
+QString modifierName(Qt::KeyboardModifier modifier)
+{
+    QString text = QKeySequence(QKeyCombination(modifier, Qt::Key_A)).toString(QKeySequence::NativeText);
+    text.chop(1);
+    if (text.endsWith(QLatin1Char('+')))
+        text.chop(1);
+    return text;
 }
 
 QList<QKeySequence> standard(QKeySequence::StandardKey key)
@@ -75,6 +86,12 @@ Enum neighbourKey(Enum current, int step)
     }
     return static_cast<Enum>(meta.value(0));
 }
+
+// A shortcut belongs to the windows that show its action (the main window
+// through its menus, and any window the action is added to). Application-wide
+// keys would also fire while a modal dialog's completer or a message box has
+// the keyboard, and Return or Esc would then never reach the dialog.
+constexpr Qt::ShortcutContext shortcutContext = Qt::WindowShortcut;
 
 const int autoSaveIntervals[] = {5, 15, 30, 60};
 const int autoSaveFileCounts[] = {1, 2, 3, 5, 9};
@@ -228,7 +245,7 @@ QAction* ActionManager::createAction(KW::Action id, const QString& text,
     }
     if (!nonEmpty.isEmpty()) {
         a->setShortcuts(nonEmpty);
-        a->setShortcutContext(Qt::ApplicationShortcut);
+        a->setShortcutContext(shortcutContext);
     }
     setToolTip(a);
     insertAction(id, a);
@@ -311,7 +328,7 @@ void ActionManager::setupUndoRedoActions(QUndoGroup* group)
     const QList<QKeySequence> undoKeys = standard(QKeySequence::Undo);
     if (!undoKeys.isEmpty()) {
         undo->setShortcuts(undoKeys);
-        undo->setShortcutContext(Qt::ApplicationShortcut);
+        undo->setShortcutContext(shortcutContext);
     }
     setToolTip(undo);
     insertAction(KW::Action::Undo, undo);
@@ -321,10 +338,19 @@ void ActionManager::setupUndoRedoActions(QUndoGroup* group)
     const QList<QKeySequence> redoKeys = standard(QKeySequence::Redo);
     if (!redoKeys.isEmpty()) {
         redo->setShortcuts(redoKeys);
-        redo->setShortcutContext(Qt::ApplicationShortcut);
+        redo->setShortcutContext(shortcutContext);
     }
     setToolTip(redo);
     insertAction(KW::Action::Redo, redo);
+}
+
+QList<QAction*> ActionManager::actions() const
+{
+    QList<QAction*> all;
+    all.reserve(qsizetype(d->table.size()));
+    for (const auto& entry : d->table)
+        all.append(entry.second->action);
+    return all;
 }
 
 QAction* ActionManager::action(KW::Action id) const
@@ -707,11 +733,12 @@ void ActionManager::setupLightTableActions()
     createAction(A::MirrorView, tr("Mirror View"), {keys(tr("Y"))}, QStringLiteral("Mirror"),
                  Checkable);
 
-    // The keys are the option and command signs of the keyboard.
+    // The held keys by the names this platform gives them (Alt and Ctrl here,
+    // the option and command signs on a Mac keyboard).
     QAction* offPegs = createAction(A::OffPegs,
                                     tr("Off Pegs Tool (Hold %1 and %2 Keys)")
-                                        .arg(QChar(0x2325))
-                                        .arg(QChar(0x2318)),
+                                        .arg(modifierName(Qt::AltModifier),
+                                             modifierName(Qt::ControlModifier)),
                                     {}, QStringLiteral("OffPegs"), Checkable | NoAutoRepeat);
     offPegs->setIconText(tr("Off Pegs Tool", "iconText"));
     setToolTip(offPegs);
@@ -908,16 +935,16 @@ void ActionManager::setupHelpActions()
 
     QAction* shortcuts = createAction(A::KeyboardShortcuts, tr("Keyboard Shortcuts"));
     connect(shortcuts, &QAction::triggered, shortcuts, [] {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("https://quillmere.org/help/shortcuts")));
+        WebPage::open(nullptr, WebPage::address(QStringLiteral("/help/shortcuts")));
     });
-    // Translations may point these two at a forum in their own language.
+    // Translations may point these two at pages in their own language.
     QAction* forum = createAction(A::CommunityForum, tr("Community Forum"));
     connect(forum, &QAction::triggered, forum, [this] {
-        QDesktopServices::openUrl(QUrl(tr("https://quillmere.org/help/forum")));
+        WebPage::open(nullptr, WebPage::address(tr("/help/forum")));
     });
     QAction* feedback = createAction(A::ProvideFeedback, tr("Provide Feedback"));
     connect(feedback, &QAction::triggered, feedback, [this] {
-        QDesktopServices::openUrl(QUrl(tr("https://quillmere.org/help/feedback")));
+        WebPage::open(nullptr, WebPage::address(tr("/help/feedback")));
     });
 
     createAction(A::About, tr("About %1").arg(QGuiApplication::applicationDisplayName()));

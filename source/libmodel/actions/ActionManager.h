@@ -59,6 +59,8 @@ public:
     // Adopts the undo and redo actions of the main window's undo group.
     void setupUndoRedoActions(QUndoGroup* group);
 
+    // Every registered action, in catalogue order.
+    QList<QAction*> actions() const;
     QAction* action(KW::Action id) const;
     QAction* action(const QString& keyName) const;
     ActionRecord* kwAction(KW::Action id) const;
@@ -91,7 +93,7 @@ private:
         StartsDisabled = 8
     };
 
-    // Makes one action with its shortcuts (application-wide), tool tip and icon
+    // Makes one action with its shortcuts (for the windows that show it), tool tip and icon
     // (":/icons/<iconName>_icon.svg"), registers it and applies the flags.
     QAction* createAction(KW::Action id, const QString& text,
                           const QList<QKeySequence>& shortcuts = {},

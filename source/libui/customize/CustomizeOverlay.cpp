@@ -11,6 +11,7 @@
 #include "settings/KW.h"
 #include "settings/Settings.h"
 
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -52,6 +53,14 @@ QLabel* centredLabel(QWidget* parent, const char* name)
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     return label;
+}
+
+// A speed dial's heading with the key that calls it, named as this
+// platform names keys.
+QString dialHeading(const QString& text, KW::Action id)
+{
+    const QAction* action = Model::ActionManager::instance()->action(id);
+    return text.arg(action ? action->shortcut().toString(QKeySequence::NativeText) : QString());
 }
 
 } // namespace
@@ -228,7 +237,7 @@ void CustomizeOverlay::buildForm()
     verticalLayout_9->setObjectName(QStringLiteral("verticalLayout_9"));
     verticalLayout_9->setSpacing(16);
     ui->primaryLabel = centredLabel(page_2, "primaryLabel");
-    ui->primaryLabel->setText(tr("Primary Speed Dial [S]"));
+    ui->primaryLabel->setText(dialHeading(tr("Primary Speed Dial [%1]"), KW::Action::PrimarySpeedDial));
     verticalLayout_9->addWidget(ui->primaryLabel);
     ui->primarySpeedDial = new CustomizeSpeedDial(page_2);
     ui->primarySpeedDial->setObjectName(QStringLiteral("primarySpeedDial"));
@@ -236,7 +245,8 @@ void CustomizeOverlay::buildForm()
     ui->secondaryLabel = centredLabel(page_2, "secondaryLabel");
     ui->secondaryLabel->setMinimumHeight(40);
     ui->secondaryLabel->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    ui->secondaryLabel->setText(tr("Secondary Speed Dial [Shift S]"));
+    ui->secondaryLabel->setText(
+        dialHeading(tr("Secondary Speed Dial [%1]"), KW::Action::SecondarySpeedDial));
     verticalLayout_9->addWidget(ui->secondaryLabel);
     ui->secondarySpeedDial = new CustomizeSpeedDial(page_2);
     ui->secondarySpeedDial->setObjectName(QStringLiteral("secondarySpeedDial"));

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QPushButton>
 #include <QPainter>
 #include <QRadialGradient>
 #include <QScrollBar>
@@ -28,6 +29,9 @@ struct AboutDialog::Form
     QTextEdit* credits = nullptr;
     QLabel* copyright = nullptr;
     QLabel* iconLabel = nullptr;
+    QPushButton* close = nullptr;
+    // The icon with its halo stands 72 pixels above the header's lower edge.
+    static constexpr int iconHeaderHeight = 76;
     QIcon icon;
     QLinearGradient headerShadow, headerEdge, footerShadow, footerEdge;
     QRect haloRect{0, 0, 124, 124};
@@ -36,7 +40,7 @@ struct AboutDialog::Form
     void build(QDialog* dialog)
     {
         dialog->setObjectName(QStringLiteral("UI__AboutDialog"));
-        dialog->resize(437, 209);
+        dialog->resize(437, 241);
         auto* outer = new QVBoxLayout(dialog);
         outer->setObjectName(QStringLiteral("verticalLayout_2"));
         outer->setSpacing(0);
@@ -45,6 +49,9 @@ struct AboutDialog::Form
         top = new QHBoxLayout;
         top->setObjectName(QStringLiteral("horizontalLayout_top"));
         top->setContentsMargins(150, -1, 20, -1);
+        // The icon hangs from the header's lower edge into the credits; the
+        // header is tall enough to show it whole.
+        top->addItem(new QSpacerItem(0, iconHeaderHeight, QSizePolicy::Minimum, QSizePolicy::Fixed));
         top->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
         auto* grid = new QGridLayout;
         grid->setObjectName(QStringLiteral("gridLayout"));
@@ -75,6 +82,7 @@ struct AboutDialog::Form
         credits->setMaximumHeight(150);
         credits->setFrameShape(QFrame::NoFrame);
         credits->setTextInteractionFlags(Qt::NoTextInteraction);
+        credits->setFocusPolicy(Qt::NoFocus);
         middle->addWidget(credits);
         outer->addLayout(middle);
 
@@ -87,6 +95,8 @@ struct AboutDialog::Form
         bottom->addWidget(copyright);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, Qt::Horizontal, dialog);
         buttons->setObjectName(QStringLiteral("buttonBox"));
+        close = buttons->button(QDialogButtonBox::Close);
+        close->setDefault(true);
         bottom->addWidget(buttons);
         outer->addLayout(bottom);
         QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::close);
@@ -192,6 +202,9 @@ void AboutDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     m_form->credits->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
     m_form->iconLabel->show();
+    // Raised again from the menu, the box takes the keyboard back, so that
+    // Return and Esc close it.
+    m_form->close->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void AboutDialog::paintEvent(QPaintEvent*)

@@ -1,6 +1,7 @@
 #include "dialogs/CollapseDialog.h"
 
 #include "dialogs/DialogForm.h"
+#include "prompts/WebPage.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -12,7 +13,10 @@
 
 namespace UI {
 
-const char* const CollapseDialog::helpUrl = "https://quillmere.app/help/collapsing-drawings/";
+QUrl CollapseDialog::helpUrl()
+{
+    return Model::WebPage::address(QStringLiteral("/help/collapsing-drawings/"));
+}
 
 struct CollapseDialog::Form
 {
@@ -49,11 +53,12 @@ struct CollapseDialog::Form
         text->addWidget(question);
         text->addWidget(DialogForm::line(dialog, QStringLiteral("line_2")));
         auto* whatsThis = new QLabel(CollapseDialog::tr("What's this? <a href=\"%1\">Read here</a>")
-                                         .arg(QString::fromLatin1(CollapseDialog::helpUrl)),
+                                         .arg(CollapseDialog::helpUrl().toString()),
                                      dialog);
         whatsThis->setObjectName(QStringLiteral("whatsThisLabel"));
         whatsThis->setTextFormat(Qt::RichText);
-        whatsThis->setOpenExternalLinks(true);
+        QObject::connect(whatsThis, &QLabel::linkActivated, dialog,
+                         [dialog](const QString& link) { Model::WebPage::open(dialog, QUrl(link)); });
         text->addWidget(whatsThis);
         text->addItem(new QSpacerItem(20, 40, QSizePolicy::Minimum, QSizePolicy::Expanding));
         grid->addLayout(text, 0, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QUrl>
 
 #include <memory>
 
@@ -15,7 +16,7 @@ class CollapseDialog : public QDialog
 
 public:
     // The help page behind the dialog's "Read here" link.
-    static const char* const helpUrl;
+    static QUrl helpUrl();
 
     explicit CollapseDialog(QWidget* parent = nullptr);
     ~CollapseDialog() override;

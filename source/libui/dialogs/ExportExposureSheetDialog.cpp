@@ -3,6 +3,7 @@
 #include "dialogs/DialogForm.h"
 #include "dialogs/ExportForm.h"
 #include "prompts/Prompter.h"
+#include "prompts/WebPage.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -13,14 +14,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace UI {
 
 using Model::ExportExposureSheetSettings;
 using Model::Prompter;
 
-const char* const ExportExposureSheetDialog::moreInfoUrl = "https://quillmere.app/help/exposure-sheet-export/";
+QUrl ExportExposureSheetDialog::moreInfoUrl()
+{
+    return Model::WebPage::address(QStringLiteral("/help/exposure-sheet-export/"));
+}
 
 namespace {
 const QString packageSuffix = QStringLiteral(".oca");
@@ -55,7 +62,8 @@ struct ExportExposureSheetDialog::Form
                               "After Effects, Blender etc."), dialog);
         more->setObjectName(QStringLiteral("label_More"));
         more->setWordWrap(true);
-        more->setOpenExternalLinks(true);
+        QObject::connect(more, &QLabel::linkActivated, dialog,
+                         [dialog](const QString& link) { Model::WebPage::open(dialog, QUrl(link)); });
         grid->addWidget(more, 1, 1, 1, 3);
         form.separator("line", 2);
         layers = form.layersRow(3);
@@ -104,7 +112,7 @@ ExportExposureSheetDialog::ExportExposureSheetDialog(const ExportExposureSheetSe
                        "such as After Effects, Blender etc.&nbsp;<a href=\"%1\"><span style=\" "
                        "text-decoration: underline; color:%2; font-weight:bold\">More info here!</span>"
                        "</a></p></body></html>")
-                        .arg(QString::fromLatin1(moreInfoUrl),
+                        .arg(moreInfoUrl().toString(),
                              f.more->palette().brush(QPalette::WindowText).color().name()));
     setLineColors();
     f.buttons->button(QDialogButtonBox::Ok)->setText(tr("Export OCA"));
@@ -136,6 +144,14 @@ ExportExposureSheetDialog::ExportExposureSheetDialog(const ExportExposureSheetSe
 }
 
 ExportExposureSheetDialog::~ExportExposureSheetDialog() = default;
+
+void ExportExposureSheetDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    const int least = std::max(layout()->totalMinimumSize().height(), heightForWidth(width()));
+    if (least != minimumHeight())
+        setMinimumHeight(least);
+}
 
 ExportExposureSheetSettings ExportExposureSheetDialog::settings() const
 {

@@ -3,6 +3,7 @@
 #include "settings/ExportExposureSheetSettings.h"
 
 #include <QDialog>
+#include <QUrl>
 
 #include <memory>
 
@@ -17,7 +18,7 @@ class ExportExposureSheetDialog : public QDialog
 
 public:
     // The address behind the dialog's "More info here!" link.
-    static const char* const moreInfoUrl;
+    static QUrl moreInfoUrl();
 
     explicit ExportExposureSheetDialog(const Model::ExportExposureSheetSettings& settings,
                                        QWidget* parent = nullptr);
@@ -33,6 +34,9 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // A window's least size leaves out text that wraps: the introduction's
+    // lines at the present width are added, so that no size cuts them.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Form;

@@ -1,6 +1,7 @@
 #include "dialogs/Preferences.h"
 
 #include "actions/ActionManager.h"
+#include "common/WindowPlacement.h"
 #include "settings/Settings.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace UI {
@@ -50,6 +52,7 @@ struct Preferences::Private
     QVBoxLayout* rows = nullptr;
     QFrame* buttonFrame = nullptr;
     QDialogButtonBox* buttons = nullptr;
+    bool placed = false;
 
     void build(Preferences* page)
     {
@@ -89,11 +92,11 @@ struct Preferences::Private
         buttonRow->addWidget(buttons);
         outer->addWidget(buttonFrame);
 
-        for (QWidget* w : {static_cast<QWidget*>(scrollArea), contents}) {
+        // Only the background shows through; the check boxes and radio
+        // buttons keep the application palette, so that they look like every
+        // other control and a selected option stands out.
+        for (QWidget* w : {static_cast<QWidget*>(scrollArea), contents})
             setColor(w, QPalette::Window, Qt::transparent);
-            setColor(w, QPalette::Base, Qt::green);
-            setColor(w, QPalette::Text, textColor);
-        }
         buttonFrame->setAutoFillBackground(true);
         setColor(buttonFrame, QPalette::Window, QColor(0x39, 0x39, 0x39));
         for (QScrollBar* bar : {scrollArea->verticalScrollBar(), scrollArea->horizontalScrollBar()}) {
@@ -286,6 +289,15 @@ void Preferences::resizeEvent(QResizeEvent* event)
     d->bottomShadow = QRectF(0, H - d->buttonFrameHeight - d->shadowHeight, W, d->shadowHeight);
     d->bottomGradient.setStart(0, H - d->buttonFrameHeight);
     d->bottomGradient.setFinalStop(0, H - d->buttonFrameHeight - d->shadowHeight);
+}
+
+void Preferences::showEvent(QShowEvent* event)
+{
+    if (!d->placed && !event->spontaneous()) {
+        d->placed = true;
+        centreOnParentWindow(this);
+    }
+    QWidget::showEvent(event);
 }
 
 void Preferences::paintEvent(QPaintEvent* event)

@@ -27,6 +27,9 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The first showing centres the window on the main window; later ones
+    // keep it where the user left it.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void addSectionTitle(const QString& text);

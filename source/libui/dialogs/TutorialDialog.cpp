@@ -1,13 +1,15 @@
 #include "dialogs/TutorialDialog.h"
 
+#include "common/WindowPlacement.h"
 #include "dialogs/DialogForm.h"
 #include "dialogs/TutorialPlayButton.h"
+#include "prompts/WebPage.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QGridLayout>
+#include <QShowEvent>
 #include <QLabel>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -106,36 +108,36 @@ TutorialDialog::TutorialDialog(QWidget* parent)
         const char* thumbnail;
         const char* page;
     };
-    // The addresses go through the translator so that a translation can point
-    // to pages in its own language.
+    // The pages go through the translator so that a translation can point to
+    // pages in its own language on the same site.
     static const Video videos[5] = {
         {QT_TR_NOOP("<b><i>Video 1 - Overview</i></b>"),
          QT_TR_NOOP("<b>Brief overview and introduction to the interface layout.</b> Scene Settings, Tool Bar, "
                     "X-Sheet with Layers and Timeline."),
          ":/video_tutorial/Video01-Overview.png",
-         QT_TR_NOOP("https://quillmere.app/quillmere-video-tutorials/#overview")},
+         QT_TR_NOOP("/quillmere-video-tutorials/#overview")},
         {QT_TR_NOOP("<b><i>Video 2 - Drawing</i></b>"),
          QT_TR_NOOP("<b>Drawing and modifying artwork.</b> Pencil, Marker, Brush and Erasers, customizing "
                     "drawing tools, Pick Up menu with Lasso and Cutter, Backlight (Onion Skin) settings and "
                     "Speed Dial."),
          ":/video_tutorial/Video02-Drawing.png",
-         QT_TR_NOOP("https://quillmere.app/quillmere-video-tutorials/#drawing")},
+         QT_TR_NOOP("/quillmere-video-tutorials/#drawing")},
         {QT_TR_NOOP("<b><i>Video 3 - Animation</i></b>"),
          QT_TR_NOOP("<b>Animation part 1: Animation Workflow, X-Sheet and Timing.</b> Adding and Deleting "
                     "frames (Drawings), Clone Drawings and Slide Mode."),
          ":/video_tutorial/Video03-Animation.png",
-         QT_TR_NOOP("https://quillmere.app/quillmere-video-tutorials/#animation")},
+         QT_TR_NOOP("/quillmere-video-tutorials/#animation")},
         {QT_TR_NOOP("<b><i>Video 4 - Animation continued</i></b>"),
          QT_TR_NOOP("<b>Animation part 2: Chicken vs Pepper.</b> More X-Sheet, Marking Keys, Cut/Copy/Paste "
                     "Drawings, Frame Rate, Delete Layer and Active Layer Settings (Nothing, Freeze, Cycle)."),
          ":/video_tutorial/Video04-AnimationContinued.png",
-         QT_TR_NOOP("https://quillmere.app/quillmere-video-tutorials/#animation-continued")},
+         QT_TR_NOOP("/quillmere-video-tutorials/#animation-continued")},
         {QT_TR_NOOP("<b><i>Video 5 - Special Features</i></b>"),
          QT_TR_NOOP("<b>Showing various other features.</b> Copy/paste multiple drawings, adjusting the "
                     "Range, zooming numerically, Grid and Grid Types, Linking Layers and Take Frame Off the "
                     "Pegs."),
          ":/video_tutorial/Video05-SpecialFeatures.png",
-         QT_TR_NOOP("https://quillmere.app/quillmere-video-tutorials/#special-features")},
+         QT_TR_NOOP("/quillmere-video-tutorials/#special-features")},
     };
     for (int i = 0; i < 5; ++i) {
         Form::Row& row = m_form->rows[i];
@@ -145,7 +147,7 @@ TutorialDialog::TutorialDialog(QWidget* parent)
         row.button->setIconSize(QSize(178, 100));
         const char* page = videos[i].page;
         connect(row.button, &QToolButton::clicked, this,
-                [page] { QDesktopServices::openUrl(QUrl(tr(page))); });
+                [this, page] { Model::WebPage::open(this, Model::WebPage::address(tr(page))); });
     }
 }
 
@@ -164,6 +166,13 @@ void TutorialDialog::setShowAtStartupChecked(bool checked)
 void TutorialDialog::setLineColors()
 {
     DialogForm::colorLines(this, m_form->lines);
+}
+
+void TutorialDialog::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous())
+        centreOnParentWindow(this);
+    QDialog::showEvent(event);
 }
 
 void TutorialDialog::changeEvent(QEvent* event)

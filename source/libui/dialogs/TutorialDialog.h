@@ -23,6 +23,9 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Centred on the main window, also when the window system has not placed
+    // the main window yet (the dialog offered at start-up).
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Form;
