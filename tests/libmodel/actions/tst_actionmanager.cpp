@@ -327,8 +327,8 @@ void TestActionManager::undoRedoActionsFromUndoGroup()
     QCOMPARE(undo->property("KWActionName").toString(), QStringLiteral("Undo"));
     QCOMPARE(undo->shortcuts(), QKeySequence::keyBindings(QKeySequence::Undo));
     QCOMPARE(redo->shortcuts(), QKeySequence::keyBindings(QKeySequence::Redo));
-    QCOMPARE(undo->shortcutContext(), Qt::ApplicationShortcut);
-    QCOMPARE(redo->shortcutContext(), Qt::ApplicationShortcut);
+    QCOMPARE(undo->shortcutContext(), Qt::WindowShortcut);
+    QCOMPARE(redo->shortcutContext(), Qt::WindowShortcut);
     QVERIFY(!undo->icon().isNull());
     QVERIFY(!redo->icon().isNull());
     QCOMPARE(undo->toolTip(), QStringLiteral("Undo [%1]").arg(nativeText(QKeySequence::Undo)));
