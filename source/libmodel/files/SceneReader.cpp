@@ -379,7 +379,10 @@ void SceneReader::readLayer()
                     // The file names the offset first; the layer is given
                     // it after its sound, as when the user sets it.
                     double const offset = audio->offsetFrames();
-                    audio->setOriginalAudioData(data);
+                    if (!audio->setOriginalAudioData(data) && !data.isEmpty()) {
+                        raiseError(QObject::tr("Damaged sound data"));
+                        break;
+                    }
                     audio->setOffsetFrames(offset);
                 }
             } else {

@@ -20,6 +20,18 @@ constexpr int ioBufferSize = 32768;
 // The I/O buffer gets FFmpeg's input padding behind the part it is told about.
 constexpr int ioBufferAllocation = ioBufferSize + 64;
 
+// The containers of the sound files the program imports (MP3, WAV). The
+// bytes come from a file someone else may have made: a playlist or any other
+// container that names further resources would make FFmpeg fetch them.
+constexpr char const* allowedFormats = "mp3,wav";
+
+// Everything is read from the one device; a demuxer that asks for another
+// resource (a URL or a local file) is refused.
+int refuseToOpen(AVFormatContext*, AVIOContext**, char const*, int, AVDictionary**)
+{
+    return AVERROR(EPERM);
+}
+
 } // namespace
 
 AudioInput::AudioInput(QIODevice* device)
@@ -97,6 +109,14 @@ int AudioInput::open()
         return AVERROR(ENOMEM);
     m_formatContext->pb = m_ioContext;
     m_formatContext->flags |= AVFMT_FLAG_CUSTOM_IO;
+    m_formatContext->io_open = &refuseToOpen;
+    m_formatContext->format_whitelist = av_strdup(allowedFormats);
+    m_formatContext->protocol_whitelist = av_strdup("");
+    if (!m_formatContext->format_whitelist || !m_formatContext->protocol_whitelist) {
+        avformat_free_context(m_formatContext);
+        m_formatContext = nullptr;
+        return AVERROR(ENOMEM);
+    }
 
     auto fail = [this](int ret) {
         close();

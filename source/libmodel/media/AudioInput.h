@@ -13,6 +13,8 @@ struct AVStream;
 // audio stream. Owns every FFmpeg context it makes; the device is borrowed and
 // must outlive the input. Everything the demuxer asks of the device is checked
 // against it first, because those requests come from an untrusted file.
+// Nothing but the device is ever opened, and only MP3 and WAV containers are
+// accepted.
 class AudioInput
 {
 public:

@@ -10,12 +10,19 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using Model::AudioLayer;
 using namespace SoundFixtures;
@@ -103,6 +110,79 @@ int playbackStreams()
     return count;
 }
 
+// A web server on the loopback interface, on a thread of its own so that a
+// decoder blocked on it gets its answer (a 404) and the test goes on.
+class Listener : public QThread
+{
+public:
+    Listener()
+    {
+        start();
+        ready.acquire();
+    }
+    ~Listener() override
+    {
+        stopping = true;
+        wait();
+    }
+
+    quint16 port = 0;
+    std::atomic<int> connections{0};
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost);
+        port = server.serverPort();
+        ready.release();
+        while (!stopping) {
+            if (!server.waitForNewConnection(20))
+                continue;
+            ++connections;
+            std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+            socket->waitForReadyRead(1000);
+            socket->write("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+            socket->waitForBytesWritten(1000);
+            socket->disconnectFromHost();
+        }
+    }
+
+private:
+    QSemaphore ready;
+    std::atomic<bool> stopping{false};
+};
+
+// Counts the times a file is opened or read, from the moment it is watched.
+class OpenWatch
+{
+public:
+    explicit OpenWatch(QString const& path)
+        : m_fd(inotify_init1(IN_NONBLOCK))
+    {
+        if (m_fd >= 0)
+            m_watching = inotify_add_watch(m_fd, QFile::encodeName(path).constData(),
+                                           IN_OPEN | IN_ACCESS)
+                         >= 0;
+    }
+    ~OpenWatch()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    bool isWatching() const { return m_watching; }
+    // Any event at all means the file was touched.
+    bool touched() const
+    {
+        char buffer[4096];
+        return read(m_fd, buffer, sizeof buffer) > 0;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_watching = false;
+};
+
 } // namespace
 
 class TestAudioLayer : public QObject
@@ -119,6 +199,8 @@ private slots:
     void unusableInputChangesNothingElse_data();
     void unusableInputChangesNothingElse();
     void badSoundReplacesGoodSound();
+    void readsNothingButItsOwnBytes_data();
+    void readsNothingButItsOwnBytes();
     void decodingMakesAMutedLayerAudible();
     void muting();
     void offsets_data();
@@ -341,6 +423,54 @@ void TestAudioLayer::badSoundReplacesGoodSound()
     QVERIFY(!layer.isFrameValid(1));
     QVERIFY(layer.setOriginalAudioData(tenFrames()));
     QVERIFY(layer.isFrameValid(1));
+}
+
+void TestAudioLayer::readsNothingButItsOwnBytes_data()
+{
+    QTest::addColumn<bool>("throughAFile");
+    QTest::newRow("stored bytes") << false;
+    QTest::newRow("imported file") << true;
+}
+
+// A playlist names a web address and a local file; a decoder that followed
+// it would tell the address who opened the scene and pull the file into it.
+void TestAudioLayer::readsNothingButItsOwnBytes()
+{
+    QFETCH(bool, throughAFile);
+    QVERIFY(m_folder.isValid());
+    QDir const folder(m_folder.path());
+
+    Listener listener;
+    QVERIFY(listener.port != 0);
+    QString const secret = folder.filePath(QStringLiteral("secret.m3u8"));
+    {
+        QFile file(secret);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nsecret.wav\n#EXT-X-ENDLIST\n");
+    }
+    QByteArray const playlist =
+        QStringLiteral("#EXTM3U\n"
+                       "#EXT-X-STREAM-INF:BANDWIDTH=1000\nhttp://127.0.0.1:%1/voice.m3u8\n"
+                       "#EXT-X-STREAM-INF:BANDWIDTH=2000\nfile:%2\n")
+            .arg(listener.port)
+            .arg(secret)
+            .toUtf8();
+    QString const path = folder.filePath(QStringLiteral("voice.wav"));
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(playlist);
+    }
+    OpenWatch const watch(secret);
+    QVERIFY(watch.isWatching());
+
+    AudioLayer layer;
+    bool const decoded = throughAFile ? layer.loadFile(path, nullptr)
+                                      : layer.setOriginalAudioData(playlist);
+    QVERIFY(!decoded);
+    QVERIFY(!layer.isAudioAvailable());
+    QVERIFY(!watch.touched());
+    QCOMPARE(listener.connections.load(), 0);
 }
 
 void TestAudioLayer::decodingMakesAMutedLayerAudible()

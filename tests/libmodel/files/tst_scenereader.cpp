@@ -631,6 +631,15 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
                                             << QStringLiteral("Damaged annotation image data");
     QTest::newRow("notes a pixel wider than the frame") << notes(QStringLiteral("AAAAQQAAADAAAAABCg=="))
                                                         << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("sound that is no sound file")
+        << sound(QStringLiteral("0"), QString::fromLatin1(QByteArray("Not a sound at all.").toBase64()))
+        << QStringLiteral("Damaged sound data");
+    QTest::newRow("sound that is a playlist")
+        << sound(QStringLiteral("0"),
+                 QString::fromLatin1(QByteArray("#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n"
+                                                "file:/dev/null\n#EXT-X-ENDLIST\n")
+                                         .toBase64()))
+        << QStringLiteral("Damaged sound data");
     QTest::newRow("bitmap stroke with a damaged image")
         << strokes(QString::fromLatin1(damagedBitmapStrokes().toBase64())) << QStringLiteral("Damaged strokes data");
 

@@ -281,7 +281,6 @@ void TestFfmpegAudioDecoder::matchesTheFfmpegTool_data()
     QTest::newRow("wav with IMA ADPCM") << "adpcm_ima_wav" << "ima-adpcm.wav";
     QTest::newRow("mp3") << "libmp3lame" << "tool.mp3";
     QTest::newRow("mp2") << "mp2" << "tool.mp2";
-    QTest::newRow("flac") << "flac" << "tool.flac";
 }
 
 // Compressed files decode to exactly what the ffmpeg tool makes of them.
@@ -313,30 +312,38 @@ void TestFfmpegAudioDecoder::matchesTheFfmpegTool()
     QCOMPARE(run.pcm, reference);
 }
 
-// A movie file whose first stream is a picture: its packets are skipped.
+// An MP3 file with a cover picture: the picture's packets are skipped.
 void TestFfmpegAudioDecoder::skipsStreamsThatAreNotSound()
 {
     QVERIFY(m_folder.isValid());
     QDir const folder(m_folder.path());
-    QByteArray const sound =
-        wav16(44100, 2, 44100, [](int f, int c) { return c ? rightTone(f) : leftTone(f); });
-    QString const soundPath = folder.filePath(QStringLiteral("movie-sound.wav"));
-    QString const moviePath = folder.filePath(QStringLiteral("movie.mkv"));
+    QString const soundPath = folder.filePath(QStringLiteral("cover-sound.wav"));
+    QString const coveredPath = folder.filePath(QStringLiteral("covered.mp3"));
+    QString const plainPath = folder.filePath(QStringLiteral("plain.mp3"));
     QFile soundFile(soundPath);
     QVERIFY(soundFile.open(QIODevice::WriteOnly));
-    soundFile.write(sound);
+    soundFile.write(
+        wav16(44100, 2, 44100, [](int f, int c) { return c ? rightTone(f) : leftTone(f); }));
     soundFile.close();
-    QString const error = runFfmpeg({"-f", "lavfi", "-i", "color=c=red:s=32x32:r=10:d=1", "-i",
-                                     soundPath, "-map", "0:v", "-map", "1:a", "-c:v", "mpeg4",
-                                     "-c:a", "pcm_s16le", moviePath});
+    QString error = runFfmpeg({"-i", soundPath, "-f", "lavfi", "-i", "color=c=red:s=32x32:d=1",
+                               "-frames:v", "1", "-map", "0:a", "-map", "1:v", "-c:a",
+                               "libmp3lame", "-c:v", "png", "-disposition:v", "attached_pic",
+                               coveredPath});
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QFile movie(moviePath);
-    QVERIFY(movie.open(QIODevice::ReadOnly));
+    // The same sound frames without the picture.
+    error = runFfmpeg({"-i", coveredPath, "-map", "0:a", "-c:a", "copy", plainPath});
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QFile covered(coveredPath);
+    QFile plain(plainPath);
+    QVERIFY(covered.open(QIODevice::ReadOnly));
+    QVERIFY(plain.open(QIODevice::ReadOnly));
 
-    DecodeRun const run = decode(movie.readAll());
-    QCOMPARE(run.finishedCount, 1);
-    QCOMPARE(run.format.sampleRate(), 44100);
-    QCOMPARE(run.pcm, wavSamples(sound));
+    DecodeRun const withPicture = decode(covered.readAll());
+    DecodeRun const without = decode(plain.readAll());
+    QCOMPARE(withPicture.finishedCount, 1);
+    QCOMPARE(withPicture.format.sampleRate(), 44100);
+    QVERIFY(withPicture.pcm.size() >= 44100 * 4);
+    QCOMPARE(withPicture.pcm, without.pcm);
 }
 
 void TestFfmpegAudioDecoder::unreadableInput_data()
@@ -367,6 +374,20 @@ void TestFfmpegAudioDecoder::unreadableInput_data()
         << wavHeader(pcmTag, 60000, 44100, 16, 400) + QByteArray(400, 1) << false;
     QTest::newRow("wav with an unknown codec")
         << wavHeader(0x7777, 2, 44100, 16, 400) + QByteArray(400, 1) << false;
+
+    // Only the containers of the sound files the program imports are opened.
+    QVERIFY(m_folder.isValid());
+    QDir const folder(m_folder.path());
+    for (char const* name : {"other.flac", "other.mka", "other.ogg"}) {
+        QString error;
+        QByteArray const file =
+            encode(good, folder, QString::fromLatin1(name), {}, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QTest::addRow("%s", name) << file << false;
+    }
+    QTest::newRow("playlist") << QByteArray("#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n"
+                                            "file:/dev/zero\n#EXT-X-ENDLIST\n")
+                              << false;
 }
 
 // Whatever FFmpeg cannot read ends in one finished and no sound; unless the
