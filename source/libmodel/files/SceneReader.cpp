@@ -40,6 +40,13 @@ namespace {
 // frame rate.
 constexpr double maximumAudioOffsetFrames = 1e6;
 
+// A drawing moved off the pegs by more than this many pixels lies far
+// outside any frame; the canvas maps such numbers through paths and
+// rectangles that cannot hold them.
+constexpr double maximumOffPegsOffset = 1e6;
+// The writer keeps rotations within half a turn either way.
+constexpr double maximumOffPegsRotation = 360.0;
+
 int toInt(QStringView text)
 {
     return text.toInt(); // 0 for text that is no number or does not fit
@@ -649,24 +656,35 @@ std::shared_ptr<LayerItem> SceneReader::readDistantClone(VisualLayer* layer)
 QTransform SceneReader::readOffPegsTransform()
 {
     QXmlStreamAttributes const attrs = attributes();
+    struct Part
+    {
+        QLatin1String name;
+        double limit;
+        double value;
+    };
+    Part parts[] = {{QLatin1String("xOffset"), maximumOffPegsOffset, 0.0},
+                    {QLatin1String("yOffset"), maximumOffPegsOffset, 0.0},
+                    {QLatin1String("rotationDeg"), maximumOffPegsRotation, 0.0}};
+    for (Part& part : parts) {
+        if (!attrs.hasAttribute(part.name))
+            continue;
+        QStringView const text = attrs.value(part.name);
+        bool ok = false;
+        double const value = parseDouble(text, part.name, &ok);
+        if (hasError())
+            return QTransform();
+        if (ok && std::abs(value) > part.limit) {
+            raiseError(QObject::tr("Invalid %1 \"%2\"").arg(part.name, text.toString()));
+            return QTransform();
+        }
+        if (ok)
+            part.value = value;
+    }
     QTransform transform;
-    bool ok = false;
-    if (attrs.hasAttribute(QLatin1String("xOffset"))) {
-        double const x = parseDouble(attrs.value(QLatin1String("xOffset")), QStringLiteral("xOffset"), &ok);
-        if (ok)
-            transform.translate(x, 0.0);
-    }
-    if (attrs.hasAttribute(QLatin1String("yOffset"))) {
-        double const y = parseDouble(attrs.value(QLatin1String("yOffset")), QStringLiteral("yOffset"), &ok);
-        if (ok)
-            transform.translate(0.0, y);
-    }
-    if (attrs.hasAttribute(QLatin1String("rotationDeg"))) {
-        double const degrees =
-            parseDouble(attrs.value(QLatin1String("rotationDeg")), QStringLiteral("rotationDeg"), &ok);
-        if (ok)
-            transform.rotate(degrees);
-    }
+    transform.translate(parts[0].value, 0.0);
+    transform.translate(0.0, parts[1].value);
+    if (parts[2].value != 0.0)
+        transform.rotate(parts[2].value);
     return transform;
 }
 

@@ -674,6 +674,15 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
     }
     QTest::newRow("offsetFrames beyond any sound") << sound(QStringLiteral("-1e9"), QString())
                                                    << QStringLiteral("Invalid offsetFrames \"-1e9\"");
+
+    // Off-pegs numbers far beyond any frame.
+    QTest::newRow("xOffset 1e308")
+        << offPegs(QStringLiteral("xOffset=\"1e308\" yOffset=\"-1e308\" rotationDeg=\"1e308\""))
+        << QStringLiteral("Invalid xOffset \"1e308\"");
+    QTest::newRow("yOffset beyond a million") << offPegs(QStringLiteral("yOffset=\"-1000001\""))
+                                              << QStringLiteral("Invalid yOffset \"-1000001\"");
+    QTest::newRow("rotationDeg beyond a turn") << offPegs(QStringLiteral("rotationDeg=\"361\""))
+                                               << QStringLiteral("Invalid rotationDeg \"361\"");
 }
 
 void TestSceneReader::damagedFilesAreRefusedWithAMessage()

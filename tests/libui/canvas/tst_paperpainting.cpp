@@ -6,10 +6,12 @@
 
 #include "PaperFixture.h"
 
+#include "files/SceneReader.h"
 #include "settings/BacklightSettings.h"
 #include "startup/Init.h"
 #include "tools/ToolManager.h"
 
+#include <QBuffer>
 #include <QPaintEvent>
 
 using PaperFixture::Canvas;
@@ -66,6 +68,8 @@ private slots:
     void oneGridOverThePaper();
     void checkeredTransparency();
     void offPegsOverlay();
+    void offPegsNumbersFromAFile_data();
+    void offPegsNumbersFromAFile();
     void virtualLastFrameShowsAnEmptySheet();
     void changedPaperRepaintsOnlyItsArea();
     void withoutASceneTheDeskFillsTheCanvas();
@@ -180,6 +184,59 @@ void TestPaperPainting::offPegsOverlay()
     // The moved frame's diagonals cross at its centre.
     const QPoint centre = canvas.onWidget(QPointF(300, 150)).toPoint();
     QVERIFY(!near(image.pixel(centre), White, 5));
+}
+
+void TestPaperPainting::offPegsNumbersFromAFile_data()
+{
+    QTest::addColumn<QString>("attributes");
+    QTest::addColumn<bool>("accepted");
+    // Whether the moved paper still covers the middle of the pegged frame.
+    QTest::addColumn<bool>("centreCovered");
+
+    QTest::newRow("a small move and turn")
+        << "xOffset=\"12.5\" yOffset=\"-3\" rotationDeg=\"30\"" << true << true;
+    QTest::newRow("as far as a file may move it")
+        << "xOffset=\"1000000\" yOffset=\"-1000000\" rotationDeg=\"-360\"" << true << false;
+    QTest::newRow("tiny numbers") << "xOffset=\"1e-300\" yOffset=\"-4.9e-324\" rotationDeg=\"1e-300\""
+                                  << true << true;
+    QTest::newRow("beyond the double range")
+        << "xOffset=\"1e308\" yOffset=\"-1e308\" rotationDeg=\"1e308\"" << false << false;
+    QTest::newRow("a pixel too far") << "yOffset=\"1000001\"" << false << false;
+    QTest::newRow("turned a million times") << "rotationDeg=\"360000000\"" << false << false;
+    QTest::newRow("not a number") << "xOffset=\"nan\"" << false << false;
+}
+
+// What a scene file says about a drawing's place off the pegs either is
+// refused by the reader or paints.
+void TestPaperPainting::offPegsNumbersFromAFile()
+{
+    QFETCH(QString, attributes);
+    QFETCH(bool, accepted);
+    QFETCH(bool, centreCovered);
+
+    QByteArray file = QStringLiteral("<kw version=\"0.4\"><scene frameWidth=\"400\" frameHeight=\"300\">"
+                                     "<layers><layer type=\"stroke\"><drawing type=\"original\" %1/>"
+                                     "</layer></layers></scene></kw>")
+                          .arg(attributes)
+                          .toUtf8();
+    QBuffer buffer(&file);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    Model::Scene read;
+    Model::SceneReader reader(&read, nullptr);
+    QCOMPARE(reader.read(&buffer) == 0, accepted);
+    if (!accepted) {
+        QVERIFY(reader.errorString().startsWith(QStringLiteral("Invalid ")));
+        return;
+    }
+
+    Canvas canvas;
+    canvas.scene()->setOffPegsTransform(1, 0, read.offPegsTransform(1, 0));
+    const QImage image = canvas.paper.grab().toImage();
+    const QRgb centre = image.pixel(canvas.onWidget(QPointF(200, 150)).toPoint());
+    if (centreCovered)
+        QVERIFY(near(centre, White));
+    else
+        QVERIFY(near(centre, qRgb(232, 232, 232), 1));
 }
 
 void TestPaperPainting::virtualLastFrameShowsAnEmptySheet()
