@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <vector>
 
 namespace Model {
@@ -138,12 +139,45 @@ bool readPainterPath(QDataStream& in, QPainterPath& path)
     return checked.status() == QDataStream::Ok;
 }
 
-bool isPlausibleTransform(const QTransform& t)
+// The square every rectangle of a drawing's strokes stays within, with room
+// left for views and render scales before integer rectangles overflow.
+QRectF plausibleArea()
 {
-    const double values[] = {t.m11(), t.m12(), t.m13(), t.m21(), t.m22(),
-                             t.m23(), t.m31(), t.m32(), t.m33()};
-    return std::all_of(std::begin(values), std::end(values),
-                       [](double v) { return Stroke::isPlausibleCoordinate(v); });
+    const double m = Stroke::maximumCoordinate;
+    return QRectF(-m, -m, 2.0 * m, 2.0 * m);
+}
+
+// The program only ever moves, turns, mirrors and scales a compound's
+// children: projective transforms (a tiny m33 multiplies everything) are
+// damage, and so is any transform that places a child beyond the plausible
+// area, where the rectangles computed while drawing could not be held.
+bool isPlausibleTransform(const QTransform& t,
+                          const std::vector<std::unique_ptr<Stroke>>& children,
+                          std::initializer_list<const QPainterPath*> paths)
+{
+    const double values[] = {t.m11(), t.m12(), t.m21(), t.m22(), t.m31(), t.m32()};
+    if (!std::all_of(std::begin(values), std::end(values),
+                     [](double v) { return Stroke::isPlausibleCoordinate(v); })
+        || t.m13() != 0.0 || t.m23() != 0.0 || t.m33() != 1.0)
+        return false;
+    const QRectF area = plausibleArea();
+    const auto placed = [&](const QRectF& bounds) {
+        return bounds.isEmpty() || area.contains(t.mapRect(bounds));
+    };
+    return std::all_of(children.begin(), children.end(),
+                       [&](const std::unique_ptr<Stroke>& c) {
+                           return placed(QRectF(c->boundingRect()));
+                       })
+           && std::all_of(paths.begin(), paths.end(),
+                          [&](const QPainterPath* p) { return placed(p->boundingRect()); });
+}
+
+// The integer rectangle around rect, cut to within limit first so that no
+// coordinate beyond the integer range is ever converted.
+QRect alignedWithin(const QRectF& rect, const QRectF& limit)
+{
+    const QRectF inside = rect.intersected(limit);
+    return inside.isEmpty() ? QRect() : inside.toAlignedRect();
 }
 
 } // namespace
@@ -342,7 +376,7 @@ void CompoundStroke::updateBounds()
     for (const std::unique_ptr<Stroke>& child : d->children) {
         const QRect childBounds = child->boundingRect();
         if (!childBounds.isEmpty() && !isSingleEraser(*child))
-            bounds |= d->transform.mapRect(childBounds);
+            bounds |= alignedWithin(d->transform.mapRect(QRectF(childBounds)), plausibleArea());
     }
 
     if (!d->boundingPath.isEmpty()) {
@@ -350,7 +384,7 @@ void CompoundStroke::updateBounds()
         if (mapped.contains(QRectF(bounds)))
             d->boundingPath = QPainterPath();
         else
-            bounds &= mapped.boundingRect().toAlignedRect();
+            bounds &= alignedWithin(mapped.boundingRect(), plausibleArea());
     }
 
     // Cut and children's rectangles are both in the children's coordinates,
@@ -386,10 +420,11 @@ QRect CompoundStroke::draw(QImage& target, const QRect& rect, const QTransform& 
     // while their children draw. Results are the same, as nothing is drawn
     // outside that part; the texture offset moves with the scratch origin so
     // that the paper grain stays where it was.
-    const QRect reach = transform.mapRect(QRectF(d->bounds))
-                            .toAlignedRect()
-                            .adjusted(-DrawMargin, -DrawMargin, DrawMargin, DrawMargin);
-    const QRect work = rect & target.rect() & reach;
+    const QRect within = rect & target.rect();
+    const QRect reach = alignedWithin(transform.mapRect(QRectF(d->bounds))
+                                          .adjusted(-DrawMargin, -DrawMargin, DrawMargin, DrawMargin),
+                                      QRectF(within));
+    const QRect work = within & reach;
     if (work.isEmpty())
         return QRect();
 
@@ -580,7 +615,7 @@ void CompoundStroke::readFrom(QDataStream& stream, int depth)
         QTransform transform;
         stream >> transform;
         if (stream.status() == QDataStream::Ok) {
-            if (isPlausibleTransform(transform))
+            if (isPlausibleTransform(transform, d->children, {&d->cutPath, &d->boundingPath}))
                 d->transform = transform;
             else
                 stream.setStatus(QDataStream::ReadCorruptData);

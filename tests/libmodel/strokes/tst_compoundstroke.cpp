@@ -696,6 +696,26 @@ void TestCompoundStroke::damagedStreamsFail_data()
         out << qint64(0) << QPainterPath() << QPainterPath()
             << QTransform(qQNaN(), 0, 0, 1, 0, 0);
     });
+    // One pen stroke inside, placed by the given transform.
+    const auto placed = [this, make](const QTransform& transform) {
+        return make([this, transform](QDataStream& out) {
+            out << qint64(1) << qint32(0);
+            pen({{10, 10}, {30, 20}})->serialize(out);
+            out << QPainterPath() << QPainterPath() << transform;
+        });
+    };
+    QTest::newRow("projective transform")
+        << placed(QTransform(1, 0, 0, 0, 1, 0, 0, 0, 4.75e-6));
+    QTest::newRow("perspective row") << placed(QTransform(1, 0, 1e-3, 0, 1, 0, 0, 0, 1));
+    QTest::newRow("scale that carries a stroke out of range")
+        << placed(QTransform::fromScale(1e6, 1e6));
+    QTest::newRow("translation that carries a stroke out of range")
+        << placed(QTransform::fromTranslate(1e7, 0));
+    QTest::newRow("transform that carries a cut out of range") << make([this](QDataStream& out) {
+        out << qint64(1) << qint32(0);
+        pen({{10, 10}, {30, 20}})->serialize(out);
+        out << rectPath(QRectF(-1e6, 0, 10, 10)) << QPainterPath() << QTransform::fromScale(20, 1);
+    });
     QTest::newRow("damaged child") << make([](QDataStream& out) {
         out << qint64(1) << qint32(0) << true << qint32(0) << QRect(0, 0, 4, 4) << qint32(-7);
     });
