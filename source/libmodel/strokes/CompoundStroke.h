@@ -22,8 +22,11 @@ namespace Model {
 class CompoundStroke : public Stroke
 {
 public:
-    // Deepest nesting a stream may describe; anything deeper is damage.
-    static constexpr int MaximumNestingDepth = 4096;
+    // Deepest nesting a stream may describe; anything deeper is damage. Each
+    // level is one cut or transform followed by more drawing, so a thousand
+    // is far beyond real work, and every walk through the tree recurses once
+    // per level (under a kilobyte of stack each).
+    static constexpr int MaximumNestingDepth = 1024;
 
     CompoundStroke();
     CompoundStroke(const CompoundStroke& other);

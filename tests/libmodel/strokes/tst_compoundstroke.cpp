@@ -12,6 +12,7 @@
 #include <QPainterPath>
 #include <QProgressDialog>
 #include <QRandomGenerator>
+#include <QThread>
 
 using namespace StrokeFixtures;
 using Model::BitmapStroke;
@@ -22,6 +23,13 @@ using Model::Stroke;
 namespace {
 
 const QSize FrameSize(200, 160);
+
+// Frames are several times larger under the address sanitizer.
+#ifdef __SANITIZE_ADDRESS__
+const uint smallStack = 8192 * 1024;
+#else
+const uint smallStack = 2048 * 1024;
+#endif
 
 QPainterPath rectPath(const QRectF& rect)
 {
@@ -60,6 +68,25 @@ QByteArray nestedStream(int levels)
     return bytes;
 }
 
+// The same, with a small bitmap stroke in the innermost compound, so that
+// drawing walks every level.
+QByteArray nestedStreamAroundABitmap(int levels)
+{
+    QImage coverage(4, 4, QImage::Format_Alpha8);
+    coverage.fill(QColor(0, 0, 0, 255));
+    const BitmapStroke bitmap(coverage, QRect(10, 10, 4, 4));
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    prepare(out);
+    for (int i = 1; i < levels; ++i)
+        out << qint64(1) << qint32(1);
+    out << qint64(1) << qint32(bitmap.type());
+    bitmap.serialize(out);
+    for (int i = 0; i < levels; ++i)
+        out << QPainterPath() << QPainterPath() << QTransform();
+    return bytes;
+}
+
 } // namespace
 
 class TestCompoundStroke : public QObject
@@ -92,6 +119,7 @@ private slots:
     void runLengthVersionSwitchIsMirrored();
     void unknownKindsAndEmptyCounts();
     void nestingDepthIsCapped();
+    void deepestNestingFitsASmallStack();
     void damagedStreamsFail_data();
     void damagedStreamsFail();
     void everyTruncationFails();
@@ -647,6 +675,35 @@ void TestCompoundStroke::nestingDepthIsCapped()
         in >> read;
         QCOMPARE(in.status(), QDataStream::ReadCorruptData);
     }
+}
+
+// Every walk through the levels recurses; the deepest compound a stream may
+// hold is read, copied, drawn, written and freed on a thread with a quarter
+// of the main thread's stack.
+void TestCompoundStroke::deepestNestingFitsASmallStack()
+{
+    const QByteArray bytes = nestedStreamAroundABitmap(CompoundStroke::MaximumNestingDepth);
+    bool read = false;
+    qint64 covered = 0;
+    QByteArray written;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        QDataStream in(bytes);
+        prepare(in);
+        CompoundStroke compound;
+        in >> compound;
+        read = in.status() == QDataStream::Ok && in.atEnd();
+        const CompoundStroke copy(compound);
+        QImage image = blank(FrameSize);
+        copy.draw(image, image.rect(), QTransform(), QPoint(), 1.0);
+        covered = total(image);
+        written = bytesOf(copy);
+    }));
+    thread->setStackSize(smallStack);
+    thread->start();
+    QVERIFY(thread->wait(60000));
+    QVERIFY(read);
+    QCOMPARE(covered, qint64(16 * 255));
+    QCOMPARE(written, bytes);
 }
 
 void TestCompoundStroke::damagedStreamsFail_data()
