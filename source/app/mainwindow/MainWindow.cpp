@@ -8,6 +8,7 @@
 #include "canvas/DrawingArea.h"
 #include "canvas/Paper.h"
 #include "canvas/ReferenceDisplay.h"
+#include "common/IncomingConnections.h"
 #include "customize/CustomizeOverlay.h"
 #include "dialogs/CustomizeBacklightDialog.h"
 #include "dialogs/Preferences.h"
@@ -282,6 +283,11 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     removeEventFilter(this);
+    // Deleting the child widgets moves the focus, hovers the headers and
+    // reshapes the sheet: none of that may reach this window's slots.
+    UI::IncomingConnections::cut(this, {qApp, QApplication::clipboard(), Model::Settings::instance(),
+                                        Model::ToolManager::instance(),
+                                        Model::ActionManager::instance()});
     // The scenes are children and die after this body: none of their
     // signals may reach the half-destroyed window on the way.
     if (Model::KWScene* bundle = Model::KWScene::currentKWScene()) {

@@ -8,6 +8,7 @@
 #include "xsheet/XSheetPrivate.h"
 
 #include "common/Animations.h"
+#include "common/IncomingConnections.h"
 #include "models/FrameRangeModel.h"
 #include "models/SceneModel.h"
 #include "settings/Settings.h"
@@ -143,6 +144,9 @@ XSheet::XSheet(QWidget* parent)
 
 XSheet::~XSheet()
 {
+    // The views' destructors delete the header, footer and scroll bars, which
+    // still emit while they go: none of it may reach this sheet's slots.
+    IncomingConnections::cut(this);
     // The private data goes first: its stroke engine and animation refer to
     // the view's scroll bars and signals.
     d.reset();

@@ -8,13 +8,17 @@
 #include "playback/PlaybackController.h"
 #include "panels/ToolBar.h"
 #include "xsheet/XSheet.h"
+#include "xsheet/XSheetHeader.h"
 #include "scene/Layer.h"
 #include "settings/Settings.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QSignalSpy>
 #include <QUndoStack>
+
+#include <functional>
 
 namespace {
 
@@ -31,6 +35,21 @@ void expectControlsBarIcons(MainWindow* window, QSize size)
         QVERIFY2(!button->icon().pixmap(size).isNull(), name);
     }
 }
+
+// Runs a check when it is deleted along with its parent.
+class DeathWatch : public QObject
+{
+public:
+    DeathWatch(QObject* parent, std::function<void()> check)
+        : QObject(parent)
+        , m_check(std::move(check))
+    {
+    }
+    ~DeathWatch() override { m_check(); }
+
+private:
+    std::function<void()> m_check;
+};
 
 } // namespace
 
@@ -147,6 +166,37 @@ private slots:
         QTest::mouseClick(play, Qt::LeftButton);
         QVERIFY(!controller->isPlaying());
         QVERIFY(triggered.isEmpty()); // the button drives the clock itself
+    }
+
+    // Deleting the window's parts moves the focus and hovers and reshapes the
+    // sheet's headers; by the time the parts go, nothing may be connected to
+    // the window or the sheet whose own destructors have already run.
+    void closingCutsSignalsBeforeThePartsGo()
+    {
+        QStringList stillConnected;
+        {
+            MainWindowFixture f;
+            f.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+            auto* paper = f.window->findChild<UI::Paper*>();
+            paper->setFocus();
+            auto* sheet = f.window->findChild<UI::XSheet*>();
+            QObject* const window = f.window.get();
+            UI::XSheetHeader* const header = sheet->header();
+            new DeathWatch(header, [&stillConnected, window, sheet, header] {
+                auto const check = [&stillConnected](QObject const* sender, QObject const* receiver,
+                                                     QString const& what) {
+                    if (QObject::disconnect(sender, nullptr, receiver, nullptr))
+                        stillConnected << what;
+                };
+                check(qApp, window, QStringLiteral("application to window"));
+                check(QApplication::clipboard(), window, QStringLiteral("clipboard to window"));
+                check(Model::Settings::instance(), window, QStringLiteral("settings to window"));
+                check(sheet, window, QStringLiteral("sheet to window"));
+                check(header, sheet, QStringLiteral("header to sheet"));
+            });
+        }
+        QCOMPARE(stillConnected, QStringList());
     }
 
     void windowIconHoldsEverySize()
