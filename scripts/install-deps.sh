@@ -7,6 +7,8 @@ set -euo pipefail
 PACKAGES=(
   # toolchain
   build-essential cmake ninja-build pkg-config ccache git libbenchmark-dev
+  # the fuzz target: clang with libFuzzer and its sanitizers
+  clang libclang-rt-14-dev
   # Qt 6
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6openglwidgets6
   qt6-svg-dev libqt6svgwidgets6 qt6-multimedia-dev libqt6multimedia6

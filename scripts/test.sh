@@ -2,18 +2,21 @@
 # Installs what is missing, builds, and runs the whole test suite headless:
 # inside a private X server (software OpenGL) and a private PulseAudio daemon
 # with a null sink, both stopped again on exit. Exits with ctest's status.
+# QUILLMERE_BUILD_DIR picks another build tree, QUILLMERE_CMAKE_ARGS adds
+# (whitespace-separated) arguments to its configuration.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${QUILLMERE_BUILD_DIR:-$ROOT/build}"
 JOBS="${QUILLMERE_JOBS:-$(nproc)}"
+read -r -a CMAKE_ARGS <<<"${QUILLMERE_CMAKE_ARGS:-}"
 
 bash "$ROOT/scripts/install-deps.sh"
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 export CCACHE_BASEDIR="$ROOT"
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+      -DCMAKE_CXX_COMPILER_LAUNCHER=ccache ${CMAKE_ARGS[@]+"${CMAKE_ARGS[@]}"}
 cmake --build "$BUILD" -j "$JOBS"
 
 RUNTIME="$(mktemp -d /tmp/quillmere-test.XXXXXX)"

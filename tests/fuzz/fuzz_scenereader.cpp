@@ -19,7 +19,9 @@ char const warmUp[] =
     "<kw version=\"0.4\"><scene frameWidth=\"8\" frameHeight=\"8\"><layers>"
     "<layer type=\"stroke\"><drawing type=\"original\"/></layer>"
     "<layer type=\"reference\"><drawing type=\"original\"><image>AAAAAA==</image></drawing></layer>"
-    "<layer type=\"audio\"><originalAudioData>UklGRg==</originalAudioData></layer>"
+    "<layer type=\"audio\"><originalAudioData>"
+    "UklGRiwAAABXQVZFZm10IBAAAAABAAEAQB8AAIA+AAACABAAZGF0YQgAAAAAAOgDGPwAAA=="
+    "</originalAudioData></layer>"
     "<layer type=\"annotation\"><image>AAAAAAAAAAAAAAABCg==</image></layer>"
     "</layers></scene></kw>";
 
