@@ -43,7 +43,7 @@ constexpr double maximumAudioOffsetFrames = 1e6;
 // A drawing moved off the pegs by more than this many pixels lies far
 // outside any frame; the canvas maps such numbers through paths and
 // rectangles that cannot hold them.
-constexpr double maximumOffPegsOffset = 1e6;
+constexpr double maximumOffPegsOffset = 1e7;
 // The writer keeps rotations within half a turn either way.
 constexpr double maximumOffPegsRotation = 360.0;
 

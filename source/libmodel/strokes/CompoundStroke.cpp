@@ -375,7 +375,12 @@ void CompoundStroke::updateBounds()
     QRect bounds;
     for (const std::unique_ptr<Stroke>& child : d->children) {
         const QRect childBounds = child->boundingRect();
-        if (!childBounds.isEmpty() && !isSingleEraser(*child))
+        if (childBounds.isEmpty() || isSingleEraser(*child))
+            continue;
+        // Integer mapping where it fits, as stored drawings were bounded.
+        if (plausibleArea().contains(d->transform.mapRect(QRectF(childBounds))))
+            bounds |= d->transform.mapRect(childBounds);
+        else
             bounds |= alignedWithin(d->transform.mapRect(QRectF(childBounds)), plausibleArea());
     }
 

@@ -679,8 +679,8 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
     QTest::newRow("xOffset 1e308")
         << offPegs(QStringLiteral("xOffset=\"1e308\" yOffset=\"-1e308\" rotationDeg=\"1e308\""))
         << QStringLiteral("Invalid xOffset \"1e308\"");
-    QTest::newRow("yOffset beyond a million") << offPegs(QStringLiteral("yOffset=\"-1000001\""))
-                                              << QStringLiteral("Invalid yOffset \"-1000001\"");
+    QTest::newRow("yOffset beyond ten million") << offPegs(QStringLiteral("yOffset=\"-10000001\""))
+                                                << QStringLiteral("Invalid yOffset \"-10000001\"");
     QTest::newRow("rotationDeg beyond a turn") << offPegs(QStringLiteral("rotationDeg=\"361\""))
                                                << QStringLiteral("Invalid rotationDeg \"361\"");
 }

@@ -196,12 +196,12 @@ void TestPaperPainting::offPegsNumbersFromAFile_data()
     QTest::newRow("a small move and turn")
         << "xOffset=\"12.5\" yOffset=\"-3\" rotationDeg=\"30\"" << true << true;
     QTest::newRow("as far as a file may move it")
-        << "xOffset=\"1000000\" yOffset=\"-1000000\" rotationDeg=\"-360\"" << true << false;
+        << "xOffset=\"10000000\" yOffset=\"-10000000\" rotationDeg=\"-360\"" << true << false;
     QTest::newRow("tiny numbers") << "xOffset=\"1e-300\" yOffset=\"-4.9e-324\" rotationDeg=\"1e-300\""
                                   << true << true;
     QTest::newRow("beyond the double range")
         << "xOffset=\"1e308\" yOffset=\"-1e308\" rotationDeg=\"1e308\"" << false << false;
-    QTest::newRow("a pixel too far") << "yOffset=\"1000001\"" << false << false;
+    QTest::newRow("a pixel too far") << "yOffset=\"10000001\"" << false << false;
     QTest::newRow("turned a million times") << "rotationDeg=\"360000000\"" << false << false;
     QTest::newRow("not a number") << "xOffset=\"nan\"" << false << false;
 }
