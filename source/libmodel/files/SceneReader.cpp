@@ -3,6 +3,8 @@
 #include "audio/AudioLayer.h"
 #include "drawings/ImageDrawing.h"
 #include "drawings/StrokeDrawing.h"
+#include "files/PayloadDecoder.h"
+#include "files/SceneFileOutline.h"
 #include "images/RleImage.h"
 #include "images/StreamedPicture.h"
 #include "rendering/OffscreenRenderer.h"
@@ -13,6 +15,7 @@
 #include "scene/StrokeLayer.h"
 #include "scene/VisualLayer.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QCoreApplication>
@@ -68,6 +71,28 @@ bool isPermutation(QList<int> const& order)
     return true;
 }
 
+// All of the device's bytes as a read in its mode gives them. A buffer's
+// bytes are shared rather than copied. Text mode only drops every carriage
+// return, which is done here over the whole input at a fraction of the cost
+// of the device's reading in text mode.
+QByteArray wholeInput(QIODevice* device)
+{
+    bool const text = device->isTextModeEnabled();
+    QByteArray bytes;
+    auto* const buffer = qobject_cast<QBuffer*>(device);
+    if (buffer && buffer->pos() == 0) {
+        bytes = buffer->data();
+        buffer->seek(bytes.size());
+    } else {
+        device->setTextModeEnabled(false);
+        bytes = device->readAll();
+        device->setTextModeEnabled(text);
+    }
+    if (text && bytes.contains('\r'))
+        bytes.removeIf([](char c) { return c == '\r'; });
+    return bytes;
+}
+
 } // namespace
 
 SceneReader::SceneReader(Scene* scene, QWidget* parent)
@@ -96,15 +121,38 @@ int SceneReader::maximumFrameSide()
 
 QString SceneReader::errorString() const
 {
+    bool const kept = m_errorLine >= 0;
     return QObject::tr("%1\nLine %2, column %3")
         .arg(QXmlStreamReader::errorString())
-        .arg(lineNumber())
-        .arg(columnNumber());
+        .arg(kept ? m_errorLine : lineNumber())
+        .arg(kept ? m_errorColumn : fileColumn());
+}
+
+qint64 SceneReader::fileColumn() const
+{
+    return m_outline ? m_outline->documentColumn(characterOffset(), columnNumber()) : columnNumber();
 }
 
 int SceneReader::read(QIODevice* device)
 {
-    setDevice(device);
+    // The whole file is read first, so that payloads are decoded from its
+    // bytes.
+    m_outline = std::make_unique<SceneFileOutline>(wholeInput(device));
+    m_outlineDevice = std::make_unique<QBuffer>();
+    m_outlineDevice->setData(m_outline->outline());
+    m_outlineDevice->open(QIODevice::ReadOnly);
+    m_payloads = std::make_unique<PayloadDecoder>(*m_outline);
+    setDevice(m_outlineDevice.get());
+    int const result = readDocument();
+    m_errorLine = lineNumber();
+    m_errorColumn = fileColumn();
+    m_payloads.reset();
+    m_outline.reset();
+    return result;
+}
+
+int SceneReader::readDocument()
+{
     try {
         if (readRootElement()) {
             const QString version = attributes().value(QLatin1String("version")).toString();
@@ -181,6 +229,14 @@ double SceneReader::parseDouble(QStringView text, QString const& what, bool* ok)
 
 QByteArray SceneReader::readBase64(QString const& what)
 {
+    int const payload = m_outline ? m_outline->payloadAt(characterOffset()) : -1;
+    if (payload >= 0) {
+        readElementText(); // the outline's marker
+        QByteArray decoded;
+        if (!hasError() && !m_payloads->take(payload, &decoded))
+            raiseError(QObject::tr("Invalid base64 data in %1").arg(what));
+        return hasError() ? QByteArray() : decoded;
+    }
     QByteArray text = readElementText().toLatin1();
     // Hand-edited files may wrap long lines; anything else that is no part
     // of the encoding means damage.

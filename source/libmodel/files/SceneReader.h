@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 
+class QBuffer;
 class QIODevice;
 class QProgressDialog;
 class QString;
@@ -16,8 +17,10 @@ namespace Model {
 
 class AudioLayer;
 class LayerItem;
+class PayloadDecoder;
 class ReferenceLayer;
 class Scene;
+class SceneFileOutline;
 class StrokeLayer;
 class VisualLayer;
 
@@ -48,7 +51,7 @@ public:
     // which), 2 when the user cancelled. What was read before an error or a
     // cancel stays in the scene, which the caller then discards.
     int read(QIODevice* device);
-    // The stream's error text with its line and column.
+    // The stream's error text with its line and column in the file.
     QString errorString() const;
 
     // The dialog that shows progress and takes the cancel request.
@@ -59,6 +62,7 @@ public:
     static int maximumFrameSide();
 
 private:
+    int readDocument();
     void readScene();
     void readLayers();
     void readLayerOrdering();
@@ -94,7 +98,17 @@ private:
     // A well-formed version after the one this reader knows.
     static bool isNewerVersion(QStringView version);
 
+    // Where the reader stands in the file; its own position is in the
+    // outline, which lacks the payloads' text.
+    qint64 fileColumn() const;
+
     Model::Scene* m_scene;
+    std::unique_ptr<SceneFileOutline> m_outline;
+    std::unique_ptr<QBuffer> m_outlineDevice;
+    std::unique_ptr<PayloadDecoder> m_payloads;
+    // The error's position, kept when reading ends.
+    qint64 m_errorLine = -1;
+    qint64 m_errorColumn = -1;
     QList<int> m_layerOrdering;
     int m_numExpectedDrawings = -1;
     std::unique_ptr<QProgressDialog> m_progressDialog;

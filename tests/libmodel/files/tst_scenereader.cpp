@@ -11,6 +11,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QXmlStreamReader>
 
 #include <zlib.h>
 
@@ -85,6 +87,37 @@ QByteArray streamedPng(QSize const& size, bool rows)
            + (rows ? chunk("IDAT", pixels) : QByteArray()) + chunk("IEND", QByteArray());
 }
 
+// The stream form of a 64 x 48 stroke drawing holding one bitmap stroke of
+// noise at ratio times the frame's resolution.
+QByteArray noiseStrokes(int ratio, quint32 seed)
+{
+    QImage image(64 * ratio, 48 * ratio, QImage::Format_Alpha8);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.scanLine(y)[x] = uchar(1 + random.bounded(255));
+    Model::StrokeDrawing drawing(QSize(64, 48));
+    drawing.appendStroke(std::make_unique<Model::BitmapStroke>(image, QRect(0, 0, 64, 48)));
+    return strokeBytes(drawing);
+}
+
+// Where Qt's XML reader, reading the whole document, stands when it finds
+// the document malformed (payload < 0) or at the end tag of the given
+// payload element (strokes, image, originalAudioData; counted from 0).
+QString positionInDocument(QByteArray const& document, int payload)
+{
+    QXmlStreamReader xml(document);
+    int seen = -1;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        bool const isPayload = xml.name() == QLatin1String("strokes") || xml.name() == QLatin1String("image")
+                               || xml.name() == QLatin1String("originalAudioData");
+        if (xml.isEndElement() && isPayload && ++seen == payload)
+            break;
+    }
+    return QStringLiteral("Line %1, column %2").arg(xml.lineNumber()).arg(xml.columnNumber());
+}
+
 QByteArray fileData(QString const& name)
 {
     QFile file(testDataDir() + name);
@@ -152,6 +185,11 @@ private slots:
     void truncatedSavedScenesAreRefused();
     void manyDistantClonesOfALongLayer();
     void pictureOfTheLargestFrameIsRead();
+    void errorsArePlacedWhereTheyAreInTheFile_data();
+    void errorsArePlacedWhereTheyAreInTheFile();
+    void payloadsReadInEveryFormXmlAllows_data();
+    void payloadsReadInEveryFormXmlAllows();
+    void largeScenesReadWholeWithPayloadsPassedBy();
 
 private:
     QObject m_toolOwner;
@@ -780,6 +818,135 @@ void TestSceneReader::pictureOfTheLargestFrameIsRead()
     auto const* layer = qobject_cast<Model::ReferenceLayer const*>(visualAt(scene, 0));
     QVERIFY(layer);
     QCOMPARE(layer->imageDrawing(0)->image().size(), largest);
+}
+
+void TestSceneReader::errorsArePlacedWhereTheyAreInTheFile_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("payload"); // the damaged payload element, or -1 for malformed XML
+
+    // Payloads are read apart from the rest of the document: the positions
+    // must still count their text, on their own line and after it.
+    QString const good = QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                             .arg(QLatin1String(emptyStrokes));
+    auto const strokes = [&](QString const& name, QString const& payload, QString const& after = QString()) {
+        return document(QString(), strokeLayer(name, 0,
+                                               good + good
+                                                   + QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                                                         .arg(payload)
+                                                   + after));
+    };
+
+    QTest::newRow("payload no base64, after others on its line")
+        << strokes(QStringLiteral("L"), QStringLiteral("QQ=A")) << QStringLiteral("Invalid base64 data in strokes") << 2;
+    QTest::newRow("payload damaged, after others on its line")
+        << strokes(QStringLiteral("L"), QStringLiteral("AAAA")) << QStringLiteral("Damaged strokes data") << 2;
+    QTest::newRow("payload damaged, after a name of many encoded characters")
+        << strokes(QStringLiteral("\u00e9t\u00e9 \U0001F600 &amp; sur la ligne"), QStringLiteral("AAAA"))
+        << QStringLiteral("Damaged strokes data") << 2;
+    QTest::newRow("payload damaged, lines ending in CR LF")
+        << QByteArray(strokes(QStringLiteral("L"), QStringLiteral("AAAA")).replace("\n", "\r\n"))
+        << QStringLiteral("Damaged strokes data") << 2;
+    QTest::newRow("payload wrapped over lines, after others")
+        << strokes(QStringLiteral("L"), QStringLiteral("AAAA\n  AAAA\n  AA=A")) << QStringLiteral("Invalid base64 data in strokes")
+        << 2;
+    QTest::newRow("tags crossed after payloads on their line")
+        << strokes(QStringLiteral("L"), QLatin1String(emptyStrokes), QStringLiteral("<b></c>")) << QString() << -1;
+    QTest::newRow("tags crossed on the line after payloads")
+        << strokes(QStringLiteral("L"), QLatin1String(emptyStrokes), QStringLiteral("\n  <b></c>")) << QString() << -1;
+    QTest::newRow("character not allowed in a payload")
+        << strokes(QStringLiteral("L"), QStringLiteral("AA\x01A")) << QString() << -1;
+}
+
+void TestSceneReader::errorsArePlacedWhereTheyAreInTheFile()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, message);
+    QFETCH(int, payload);
+
+    Model::Scene scene;
+    QString error;
+    QCOMPARE(read(&scene, data, &error), 1);
+    if (!message.isEmpty())
+        QVERIFY2(error.startsWith(message + QLatin1Char('\n')), qPrintable(error));
+    QString const expected = positionInDocument(QByteArray(data).replace("\r\n", "\n"), payload);
+    QVERIFY2(error.endsWith(QLatin1Char('\n') + expected), qPrintable(error + QStringLiteral(" / ") + expected));
+}
+
+void TestSceneReader::payloadsReadInEveryFormXmlAllows_data()
+{
+    QTest::addColumn<QString>("payload"); // the strokes element's content
+
+    QString const text = QString::fromLatin1(noiseStrokes(1, 11).toBase64());
+    QTest::newRow("plain") << text;
+    QTest::newRow("wrapped and indented") << text.left(20) + QStringLiteral("\n    ") + text.mid(20, 30)
+                                                 + QStringLiteral(" \t") + text.mid(50) + QStringLiteral("\n");
+    QTest::newRow("a character reference") << QStringLiteral("&#x%1;").arg(text.at(0).unicode(), 0, 16) + text.mid(1);
+    QTest::newRow("in CDATA") << QStringLiteral("<![CDATA[%1]]>").arg(text);
+    QTest::newRow("after a comment") << QStringLiteral("<!-- <strokes>AAAA</strokes> -->") + text;
+    QTest::newRow("after a processing instruction") << QStringLiteral("<?note <strokes>A</strokes>?>") + text;
+}
+
+void TestSceneReader::payloadsReadInEveryFormXmlAllows()
+{
+    QFETCH(QString, payload);
+
+    QByteArray const expected = noiseStrokes(1, 11);
+    // Payloads in elements the reader passes over come before and after.
+    QString const passedOver = QStringLiteral("<unknown><strokes>AAAA</strokes><image>!</image></unknown>");
+    QString const cells = passedOver + QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                                           .arg(payload)
+                          + passedOver
+                          + QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                                .arg(QString::fromLatin1(expected.toBase64()));
+    Model::Scene scene;
+    QString error;
+    QCOMPARE(read(&scene, document(QString(), strokeLayer(QStringLiteral("L"), 0, cells)), &error), 0);
+    auto const* layer = qobject_cast<Model::StrokeLayer*>(scene.layer(0).get());
+    QVERIFY(layer);
+    QCOMPARE(layer->length(), 2);
+    QCOMPARE(strokeBytes(*layer->strokeDrawing(0)), expected);
+    QCOMPARE(strokeBytes(*layer->strokeDrawing(1)), expected);
+}
+
+void TestSceneReader::largeScenesReadWholeWithPayloadsPassedBy()
+{
+    // Megabytes of payloads, decoded on other threads ahead of the reader,
+    // with runs of payloads it passes over (a layer of a kind it does not
+    // know) between those it takes.
+    constexpr int cells = 24;
+    QString layers;
+    QList<QByteArray> drawings;
+    for (int layer = 0; layer < 3; ++layer) {
+        layers += QStringLiteral("<layer type=\"future\">");
+        for (int i = 0; i < 30; ++i)
+            layers += QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                          .arg(QString::fromLatin1(noiseStrokes(1, 1000 + i).toBase64()));
+        layers += QStringLiteral("</layer>");
+        QString strokes;
+        for (int i = 0; i < cells; ++i) {
+            drawings << noiseStrokes(6, quint32(layer * cells + i));
+            strokes += QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                           .arg(QString::fromLatin1(drawings.last().toBase64()));
+        }
+        layers += strokeLayer(QStringLiteral("L%1").arg(layer), 0, strokes);
+    }
+    QByteArray const data = document(QString(), layers);
+    QVERIFY(data.size() > 6 * 1024 * 1024);
+
+    Model::Scene scene;
+    QString error;
+    QCOMPARE(read(&scene, data, &error), 0);
+    QCOMPARE(scene.numLayers(), 3);
+    for (int layer = 0; layer < 3; ++layer) {
+        auto const* strokes = qobject_cast<Model::StrokeLayer*>(scene.layer(layer).get());
+        QVERIFY(strokes);
+        QCOMPARE(strokes->length(), cells);
+        for (int i = 0; i < cells; ++i)
+            QVERIFY2(strokeBytes(*strokes->strokeDrawing(i)) == drawings.at(layer * cells + i),
+                     qPrintable(QStringLiteral("layer %1, cell %2").arg(layer).arg(i + 1)));
+    }
 }
 
 QUILLMERE_TEST_MAIN(TestSceneReader)
