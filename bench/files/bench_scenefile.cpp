@@ -12,6 +12,9 @@
 // The drawings are copies of a pool of rendered ones: rendering 30,000
 // strokes in software OpenGL would take longer than the measurements, and a
 // copy carries its strokes and coverage buffer just as an original does.
+#include "BenchRendering.h"
+#include "ProcessMemory.h"
+
 #include "drawings/StrokeDrawing.h"
 #include "files/SceneReader.h"
 #include "files/SceneWriter.h"
@@ -137,26 +140,6 @@ double medianSeconds(Work&& work)
     return times[3];
 }
 
-// Resident and peak resident memory of the process, in bytes.
-qint64 statusBytes(QByteArray const& field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray const& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-void resetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 Fixture& fixture()
 {
     static Fixture f;
@@ -225,16 +208,16 @@ void BM_LoadedSceneMemory(benchmark::State& state)
     double resident = 0.0;
     double peak = 0.0;
     for (auto _ : state) {
-        qint64 const before = statusBytes("VmRSS:");
-        resetPeak();
+        qint64 const before = ProcessMemory::resident();
+        ProcessMemory::resetPeak();
         QBuffer buffer(&f.document);
         buffer.open(QIODevice::ReadOnly);
         auto scene = std::make_unique<Model::Scene>();
         Model::SceneReader reader(scene.get(), nullptr);
         if (reader.read(&buffer) != 0)
             state.SkipWithError("reading failed");
-        resident = double(statusBytes("VmRSS:") - before);
-        peak = double(statusBytes("VmHWM:") - before);
+        resident = double(ProcessMemory::resident() - before);
+        peak = double(ProcessMemory::peak() - before);
         state.PauseTiming();
         scene.reset();
         state.ResumeTiming();
@@ -257,13 +240,8 @@ BENCHMARK(BM_LoadScene)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTim
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quillmere"));
-    QApplication::setApplicationName(QStringLiteral("Quillmere"));
-    Model::Blending::initLookupTables();
-    if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
-        std::fprintf(stderr, "the off-screen renderer cannot start\n");
+    if (!BenchRendering::start(FrameSize))
         return 1;
-    }
     std::printf("generating the scene...\n");
     std::fflush(stdout);
     Fixture const& f = fixture();

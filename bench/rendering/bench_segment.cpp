@@ -7,6 +7,8 @@
 //
 // The argument of each benchmark is the index of the newest segment: the
 // cost of a new segment must not grow with the length of the stroke.
+#include "BenchRendering.h"
+
 #include "rendering/OffscreenRenderer.h"
 #include "strokes/ArcSegment.h"
 #include "strokes/Blending.h"
@@ -216,13 +218,8 @@ BENCHMARK(BM_QPainterWholePolyline)->Apply(strokeLengths);
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    QGuiApplication::setOrganizationName(QStringLiteral("Quillmere"));
-    QGuiApplication::setApplicationName(QStringLiteral("Quillmere"));
-    Model::Blending::initLookupTables();
-    if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
-        std::fprintf(stderr, "the off-screen renderer cannot start\n");
+    if (!BenchRendering::start(FrameSize))
         return 1;
-    }
     // Shaders are compiled on first use; keep that out of the figures.
     drawSegmentToBuffer(*fixture().segments.at(1), Model::Tool::Pencil, fixture().buffer);
     drawSegmentToBuffer(*fixture().segments.at(1), Model::Tool::Marker, fixture().buffer);

@@ -15,6 +15,8 @@
 // rasterised by the off-screen renderer and placed differently on each layer
 // and frame. The counter "drawingArea" gives the share of the frame that a
 // drawing's bounds cover on average.
+#include "BenchRendering.h"
+
 #include "drawings/StrokeDrawing.h"
 #include "strokes/CompoundStroke.h"
 #include "rendering/OffscreenRenderer.h"
@@ -47,30 +49,7 @@ const QSize FrameSize(1920, 1080);
 constexpr int LayerCount = 8;
 constexpr int FrameCount = 9;
 constexpr int StrokesPerDrawing = 6;
-constexpr int PointsPerStroke = 40;
 constexpr int ActiveFrame = 5;
-
-// A wavy stroke of a figure around centre, different for every seed.
-std::unique_ptr<Model::Stroke> figureStroke(Model::Tool* pen, QPointF centre, int seed)
-{
-    auto stroke = std::make_unique<Model::SingleStroke>(FrameSize, pen);
-    const double angle = seed * 0.9;
-    const QPointF start = centre + QPointF(std::cos(angle), std::sin(angle)) * 110.0;
-    for (int i = 0; i < PointsPerStroke; ++i) {
-        const double t = double(i) / (PointsPerStroke - 1);
-        Model::Stroke::GuidePoint guide;
-        guide.position = start
-                         + QPointF(200.0 * t * std::cos(angle + 1.7),
-                                   200.0 * t * std::sin(angle + 1.7))
-                         + QPointF(0.0, 20.0 * std::sin(t * 9.0 + seed));
-        guide.pressure = 0.4 + 0.5 * std::abs(std::sin(t * 5.0 + seed));
-        stroke->addPoint(std::move(guide));
-        stroke->drawLastSegmentToBuffer();
-    }
-    stroke->addEndPoint();
-    stroke->drawLastSegmentToBuffer();
-    return stroke;
-}
 
 struct Fixture
 {
@@ -90,7 +69,7 @@ struct Fixture
                 const QPointF centre(240.0 + 200.0 * l + 12.0 * f,
                                      300.0 + 60.0 * (l % 4) + 8.0 * f);
                 for (int s = 0; s < StrokesPerDrawing; ++s)
-                    layer->appendStroke(f, figureStroke(pen, centre, l * 31 + f * 7 + s));
+                    layer->appendStroke(f, BenchRendering::figureStroke(pen, FrameSize, centre, l * 31 + f * 7 + s));
             }
             for (int f = 1; f <= FrameCount; ++f) {
                 const QRect bounds = layer->strokeDrawing(f - 1)->rootStroke()->boundingRect()
@@ -224,13 +203,8 @@ BENCHMARK(BM_PaintWholeFrame)
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
-    QGuiApplication::setOrganizationName(QStringLiteral("Quillmere"));
-    QGuiApplication::setApplicationName(QStringLiteral("Quillmere"));
-    Model::Blending::initLookupTables();
-    if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
-        std::fprintf(stderr, "the off-screen renderer cannot start\n");
+    if (!BenchRendering::start(FrameSize))
         return 1;
-    }
     fixture();
 
     benchmark::Initialize(&argc, argv);

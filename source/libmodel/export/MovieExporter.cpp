@@ -3,13 +3,13 @@
 #include "scene/Scene.h"
 
 #include "audio/AudioLayer.h"
+#include "drawings/Drawing.h"
 #include "export/ExportFailure.h"
 #include "export/ExportImage.h"
 #include "export/ExportPlan.h"
-#include "files/SceneReader.h"
-#include "files/SceneWriter.h"
 #include "media/FfmpegVideoEncoder.h"
 #include "media/GIFEncoder.h"
+#include "scene/LayerItem.h"
 #include "scene/VisualLayer.h"
 #include "settings/ExportVideoSettings.h"
 
@@ -28,6 +28,8 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace Model {
 
@@ -52,6 +54,50 @@ QImage compositeFrame(QList<VisualLayer*> const& layers, int frame, QSize const&
     if (canvasSize == exportSize)
         return canvas;
     return canvas.scaled(exportSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The cell a layer shows at a frame, past its end as its beyond-last mode
+// says; null where it shows none.
+std::shared_ptr<LayerItem> shownCell(VisualLayer const& layer, int frame)
+{
+    int const length = layer.length();
+    if (frame < 1 || length == 0)
+        return nullptr;
+    if (frame > length) {
+        switch (layer.layerBeyondLast()) {
+        case Layer::cycleDrawings:
+            frame = (frame - 1) % length + 1;
+            break;
+        case Layer::freezeLast:
+            frame = length;
+            break;
+        case Layer::showNothing:
+            return nullptr;
+        }
+    }
+    return layer.layerItem(frame);
+}
+
+// As compositeFrame, for layers that belong to the export alone. Each
+// drawing is drawn through a copy made for the frame: drawing keeps a
+// drawing's pixels unpacked, which over a long export would keep every
+// drawing shown unpacked, while a copy shares the packed form and goes with
+// its unpacked pixels once the frame is drawn.
+QImage compositeCopiedFrame(QList<VisualLayer*> const& layers, int frame, QSize const& canvasSize,
+                            QSize const& exportSize, bool transparent)
+{
+    std::vector<std::pair<std::shared_ptr<LayerItem>, std::shared_ptr<Drawing>>> shown;
+    for (VisualLayer const* layer : layers) {
+        std::shared_ptr<LayerItem> const cell = shownCell(*layer, frame);
+        if (cell && cell->drawing) {
+            shown.emplace_back(cell, cell->drawing);
+            cell->drawing.reset(cell->drawing->clone());
+        }
+    }
+    QImage image = compositeFrame(layers, frame, canvasSize, exportSize, transparent);
+    for (auto& [cell, drawing] : shown)
+        cell->drawing = std::move(drawing);
+    return image;
 }
 
 // The file an export writes before it is whole: in the target's folder (so
@@ -201,35 +247,21 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
     bool const enlarging =
         exportSize.width() > frameSize.width() || exportSize.height() > frameSize.height();
 
-    // The frames are drawn on the encoder's thread, from a copy of the scene
-    // that nothing else can reach.
-    QByteArray document;
-    {
-        QBuffer buffer(&document);
-        buffer.open(QIODevice::WriteOnly);
-        if (SceneWriter(&m_scene, nullptr).writeFile(&buffer) != 0)
-            return false;
-    }
-    Scene snapshot;
-    {
-        QBuffer buffer(&document);
-        buffer.open(QIODevice::ReadOnly);
-        if (SceneReader(&snapshot, nullptr).read(&buffer) != 0)
-            return false;
-    }
-    QList<std::shared_ptr<Layer>> const originals = m_scene.layers();
-    QList<std::shared_ptr<Layer>> const copies = snapshot.layers();
-    if (originals.size() != copies.size())
-        return false;
+    // The frames are drawn on the encoder's thread, from copies of the
+    // exported layers that nothing else can reach. The copies share the
+    // drawings' stored pixels with the scene (implicitly shared, never
+    // written through a copy), so they cost little beside the open scene;
+    // the sound is not copied at all.
+    std::vector<std::unique_ptr<Layer>> copies;
     QList<VisualLayer*> drawn;
     for (VisualLayer* layer : layers) {
-        VisualLayer* copy = nullptr;
-        for (qsizetype i = 0; i < originals.size() && !copy; ++i)
-            if (originals.at(i).get() == layer)
-                copy = qobject_cast<VisualLayer*>(copies.at(i).get());
-        if (!copy)
+        std::unique_ptr<Layer> copy(layer->clone());
+        copy->setParent(nullptr);
+        auto* const visual = qobject_cast<VisualLayer*>(copy.get());
+        if (!visual)
             return false;
-        drawn << copy;
+        drawn << visual;
+        copies.push_back(std::move(copy));
     }
     QSize canvasSize = frameSize;
     if (enlarging) {
@@ -259,7 +291,7 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
                                               exportSize, transparent] {
         if (current > lastFrame || *cancelled)
             return QImage();
-        QImage image = compositeFrame(drawn, current, canvasSize, exportSize, transparent);
+        QImage image = compositeCopiedFrame(drawn, current, canvasSize, exportSize, transparent);
         ++current;
         return image;
     };

@@ -1,0 +1,223 @@
+// Memory of a movie export of a long scene: a generated 2,000-frame, ten-layer
+// 1920 x 1080 scene with a sound track is written to a file; a fresh process
+// opens it, as a user opens a scene, and runs an MP4 export of its first 48
+// frames. Beside it, in the same run and likewise each in a fresh process,
+// the copy the export makes of the layers it draws from, and the copy every
+// MP4 and ProRes export used to make instead: the whole scene written to
+// memory, sound included, and read back. Prints the peak memory of each as a
+// multiple of the process's memory with the scene open.
+//   DISPLAY=:91 LIBGL_ALWAYS_SOFTWARE=1 QT_QPA_PLATFORM=xcb bench/bench_movieexport
+#include "BenchRendering.h"
+#include "ProcessMemory.h"
+
+#include "audio/AudioLayer.h"
+#include "drawings/StrokeDrawing.h"
+#include "files/SceneReader.h"
+#include "files/SceneWriter.h"
+#include "rendering/OffscreenRenderer.h"
+#include "scene/LayerItem.h"
+#include "scene/Scene.h"
+#include "scene/StrokeLayer.h"
+#include "settings/ExportVideoSettings.h"
+#include "strokes/Blending.h"
+#include "strokes/SingleStroke.h"
+#include "tools/PenTool.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+QSize const FrameSize(1920, 1080);
+constexpr int Frames = 2000;
+constexpr int Layers = 10;
+constexpr int PoolSize = 24;
+constexpr int StrokesPerDrawing = 3;
+constexpr double Fps = 24.0;
+
+// 16-bit stereo at 44.1 kHz, as long as the scene.
+QByteArray soundTrack()
+{
+    int const rate = 44100;
+    int const samples = int(Frames / Fps * rate);
+    QByteArray pcm(qsizetype(samples) * 4, Qt::Uninitialized);
+    auto* data = reinterpret_cast<qint16*>(pcm.data());
+    for (int i = 0; i < samples; ++i)
+        data[2 * i] = data[2 * i + 1] = qint16(8000.0 * std::sin(i * 2.0 * M_PI * 440.0 / rate));
+    QByteArray wav;
+    QDataStream out(&wav, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + pcm.size());
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(2) << quint32(rate) << quint32(rate * 4) << quint16(4)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(pcm.size());
+    out.writeRawData(pcm.constData(), int(pcm.size()));
+    return wav;
+}
+
+// The document of the generated scene: originals on every other frame,
+// copies of a pool of rendered drawings, holds between them.
+QByteArray generatedDocument()
+{
+    QObject owner;
+    auto* pen = new Model::PenTool(Model::Tool::Pencil, &owner);
+    pen->setSizeRangePercent(1.0, 3.0);
+    std::vector<std::shared_ptr<Model::StrokeDrawing>> pool;
+    for (int i = 0; i < PoolSize; ++i) {
+        auto drawing = std::make_shared<Model::StrokeDrawing>(FrameSize);
+        QPointF const centre(300.0 + 60.0 * i, 300.0 + 20.0 * (i % 7));
+        for (int s = 0; s < StrokesPerDrawing; ++s)
+            drawing->appendStroke(BenchRendering::figureStroke(pen, FrameSize, centre, i * 31 + s));
+        pool.push_back(drawing);
+    }
+    Model::Scene scene;
+    scene.setFrameSize(FrameSize, KW::FitMode::FitModeIgnore, nullptr);
+    scene.setFrameRate(Fps);
+    for (int l = 0; l < Layers; ++l) {
+        auto layer = std::make_shared<Model::StrokeLayer>(QColor::fromHsv(l * 36, 200, 160), FrameSize, nullptr);
+        auto& cells = layer->frames();
+        cells.clear();
+        for (int f = 0; f < Frames; ++f) {
+            if (f % 2 == 0) {
+                std::shared_ptr<Model::Drawing> copy(pool.at((f * 7 + l * 5) % PoolSize)->clone());
+                cells.append(std::make_shared<Model::LayerItem>(Model::LayerItem::Original, QUuid::createUuid(), copy));
+            } else {
+                cells.append(std::make_shared<Model::LayerItem>(cells.last()->drawing));
+            }
+        }
+        scene.addLayer(layer, scene.numLayers());
+    }
+    auto sound = std::make_shared<Model::AudioLayer>(nullptr);
+    sound->setOriginalAudioData(soundTrack());
+    scene.addLayer(sound, scene.numLayers());
+    scene.setFrameRange(1, 48, 1, 0);
+
+    QByteArray document;
+    QBuffer buffer(&document);
+    buffer.open(QIODevice::WriteOnly);
+    Model::SceneWriter(&scene, nullptr).writeFile(&buffer);
+    return document;
+}
+
+bool readInto(Model::Scene* scene, QByteArray const& document)
+{
+    QByteArray shared = document;
+    QBuffer buffer(&shared);
+    buffer.open(QIODevice::ReadOnly);
+    return Model::SceneReader(scene, nullptr).read(&buffer) == 0;
+}
+
+} // namespace
+
+// In a fresh process: opens the scene file, then makes the copy the export
+// used to make ("copy") or exports ("export"). Prints the process's memory
+// with the scene open and its peak while working, in bytes, and the seconds.
+int measure(QString const& what, QString const& path)
+{
+    Model::Scene scene;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !readInto(&scene, file.readAll()))
+            return 1;
+    }
+    qint64 const open = ProcessMemory::resident();
+    ProcessMemory::resetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    if (what == QLatin1String("layers")) {
+        std::vector<std::unique_ptr<Model::Layer>> copies;
+        for (auto const& layer : scene.layers())
+            copies.emplace_back(layer->clone());
+    } else if (what == QLatin1String("copy")) {
+        QByteArray copyDocument;
+        {
+            QBuffer buffer(&copyDocument);
+            buffer.open(QIODevice::WriteOnly);
+            Model::SceneWriter(&scene, nullptr).writeFile(&buffer);
+        }
+        Model::Scene snapshot;
+        if (!readInto(&snapshot, copyDocument))
+            return 1;
+    } else {
+        QTemporaryDir dir;
+        Model::ExportVideoSettings settings;
+        settings.videoFormat = Model::ExportVideoSettings::MP4;
+        settings.exportDir = dir.path();
+        settings.name = QStringLiteral("clip.mp4");
+        settings.scalePercent = 100;
+        settings.frames = Model::ExportVideoSettings::RangeOnly;
+        settings.layers = Model::ExportVideoSettings::AllLayers;
+        settings.includeAudio = true;
+        settings.includeAlpha = false;
+        {
+            QProgressDialog progress;
+            scene.exportVideo(settings, progress);
+        }
+        if (!QFile::exists(dir.filePath(settings.name)))
+            return 1;
+    }
+    std::printf("%lld %lld %.3f\n", open, ProcessMemory::peak(), timer.nsecsElapsed() / 1e9);
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (!BenchRendering::start(FrameSize))
+        return 1;
+    QStringList const arguments = QApplication::arguments();
+    if (arguments.size() == 4 && arguments.at(1) == QLatin1String("--measure"))
+        return measure(arguments.at(2), arguments.at(3));
+
+    std::printf("generating the scene...\n");
+    std::fflush(stdout);
+    QTemporaryDir dir;
+    QString const path = dir.filePath(QStringLiteral("long.kw"));
+    {
+        QByteArray const document = generatedDocument();
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size())
+            return 1;
+        std::printf("%d frames, %d layers, file of %.1f MB\n", Frames, Layers, document.size() / 1e6);
+    }
+
+    struct Measure
+    {
+        QString what;
+        char const* label;
+    };
+    Measure const measures[] = {
+        {QStringLiteral("copy"), "before: copy by writing the scene and reading it back"},
+        {QStringLiteral("layers"), "after: copy of the layers"},
+        {QStringLiteral("export"), "MP4 export of 48 frames, copy and encoding"},
+    };
+    for (auto const& [what, label] : measures) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QApplication::applicationFilePath(), {QStringLiteral("--measure"), what, path});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            std::fprintf(stderr, "measuring the %s failed\n", qPrintable(what));
+            return 1;
+        }
+        QList<QByteArray> const figures = child.readAllStandardOutput().trimmed().split('\n').last().split(' ');
+        double const open = figures.value(0).toDouble();
+        double const peak = figures.value(1).toDouble();
+        std::printf("%s: %.2f s; open scene %.1f MB, peak %.1f MB = %.2fx the open scene\n", label,
+                    figures.value(2).toDouble(), open / 1e6, peak / 1e6, peak / open);
+    }
+    return 0;
+}
