@@ -64,4 +64,10 @@ void clearSettings()
     settings.sync();
 }
 
+QByteArray fileContents(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace TestSupport

@@ -34,6 +34,9 @@ private:
     qint64 m_start = -1;
 };
 
+// The file's bytes; empty when it cannot be read.
+QByteArray fileContents(QString const& path);
+
 } // namespace TestSupport
 
 // QTEST_MAIN with the settings isolated before anything can read them.

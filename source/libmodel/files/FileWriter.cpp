@@ -1,0 +1,140 @@
+#include "files/FileWriter.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QImage>
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace Model {
+
+FileWriter::FileWriter(QString const& path)
+    : m_path(path)
+    , m_file(path)
+{
+}
+
+FileWriter::~FileWriter()
+{
+    discard();
+}
+
+bool FileWriter::open(QIODevice::OpenMode extraMode)
+{
+    m_failed = false;
+    m_error.clear();
+    if (m_file.open(QIODevice::WriteOnly | extraMode))
+        return true;
+    return fail(m_file.errorString());
+}
+
+QIODevice* FileWriter::device()
+{
+    return &m_file;
+}
+
+bool FileWriter::write(QByteArray const& bytes)
+{
+    return write(bytes.constData(), bytes.size());
+}
+
+bool FileWriter::write(char const* data, qint64 size)
+{
+    if (m_failed)
+        return false;
+    if (!m_file.isOpen())
+        return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
+    if (m_file.write(data, size) == size && m_file.error() == QFileDevice::NoError)
+        return true;
+    return fail(m_file.errorString());
+}
+
+bool FileWriter::commit()
+{
+    if (m_failed) {
+        discard();
+        return false;
+    }
+    if (!m_file.isOpen())
+        return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
+    // The last buffered bytes go out here; the save file's own commit would
+    // flush them too but forget a failure.
+    if (m_file.error() != QFileDevice::NoError || !m_file.flush()
+        || m_file.error() != QFileDevice::NoError) {
+        fail(m_file.errorString());
+        discard();
+        return false;
+    }
+    // Some filesystems only report a full disk or a lost device on sync.
+    // Those that cannot sync a file at all are not a failure of the write.
+    if (int const handle = m_file.handle(); handle >= 0 && ::fsync(handle) != 0
+                                            && errno != EINVAL && errno != ENOTSUP) {
+        fail(systemReason(errno));
+        discard();
+        return false;
+    }
+    if (!m_file.commit())
+        return fail(m_file.errorString());
+    return true;
+}
+
+void FileWriter::discard()
+{
+    if (!m_file.isOpen())
+        return;
+    // A cancelled save file's commit removes the temporary and fails.
+    m_file.cancelWriting();
+    m_file.commit();
+}
+
+bool FileWriter::fail(QString const& reason)
+{
+    m_failed = true;
+    if (m_error.isEmpty())
+        m_error = reason.isEmpty()
+                      ? QCoreApplication::translate("Model::FileWriter", "Unknown error")
+                      : reason;
+    return false;
+}
+
+bool FileWriter::writeFile(QString const& path, QByteArray const& bytes, QString* errorString)
+{
+    FileWriter file(path);
+    bool const written = file.open() && file.write(bytes) && file.commit();
+    if (!written && errorString)
+        *errorString = file.errorString();
+    return written;
+}
+
+bool FileWriter::writeImage(QString const& path, QImage const& image, char const* format,
+                            QString* errorString, int quality)
+{
+    FileWriter file(path);
+    bool written = file.open();
+    if (written && !image.save(file.device(), format, quality)) {
+        // The encoder may fail without the device failing: then there is no
+        // system reason to give.
+        file.fail(file.m_file.error() != QFileDevice::NoError
+                      ? file.m_file.errorString()
+                      : QCoreApplication::translate("Model::FileWriter",
+                                                    "The image could not be encoded"));
+        written = false;
+    }
+    written = written && file.commit();
+    if (!written) {
+        file.discard();
+        if (errorString)
+            *errorString = file.errorString();
+    }
+    return written;
+}
+
+QString FileWriter::systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace Model

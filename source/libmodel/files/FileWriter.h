@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QSaveFile>
+#include <QString>
+
+class QByteArray;
+class QImage;
+
+namespace Model {
+
+// The one way the program writes a file the user keeps: scenes, backups,
+// exported images, packages' documents, movies. The bytes go to a temporary
+// beside the target, which replaces the target only when every write, the
+// flush and the sync succeeded; otherwise the temporary is removed and the
+// earlier file stays exactly as it was.
+//
+// A save file alone is not enough: its commit() reports success when the
+// last buffered write failed (a full disk leaves a 0-byte file then), so the
+// buffer is flushed and checked before committing.
+//
+// errorString() gives the system's reason ("No space left on device",
+// "Permission denied"), meant to follow the caller's "Cannot write file %1".
+class FileWriter
+{
+public:
+    explicit FileWriter(QString const& path);
+    FileWriter(FileWriter const&) = delete;
+    FileWriter& operator=(FileWriter const&) = delete;
+    // Removes the temporary when nothing was committed.
+    ~FileWriter();
+
+    // Creates the temporary. extraMode may add QIODevice::Text.
+    bool open(QIODevice::OpenMode extraMode = {});
+    // The temporary, for writers that need a device (images, XML streams).
+    // Their failures are caught by commit() whatever they return.
+    QIODevice* device();
+    bool write(QByteArray const& bytes);
+    bool write(char const* data, qint64 size);
+    // Flushes, syncs and replaces the target. False leaves the target as it
+    // was and no temporary behind.
+    bool commit();
+    // Drops the temporary; the target stays as it was.
+    void discard();
+
+    QString const& path() const { return m_path; }
+    QString errorString() const { return m_error; }
+
+    // Whole-file forms of the above.
+    static bool writeFile(QString const& path, QByteArray const& bytes, QString* errorString);
+    // format as for QImage::save; quality -1 for the format's default.
+    static bool writeImage(QString const& path, QImage const& image, char const* format,
+                           QString* errorString, int quality = -1);
+
+    // The system's text for an errno value, as Qt and the C library give it.
+    static QString systemReason(int error);
+
+private:
+    bool fail(QString const& reason);
+
+    QString m_path;
+    QSaveFile m_file;
+    QString m_error;
+    bool m_failed = false;
+};
+
+} // namespace Model

@@ -1,0 +1,270 @@
+#include "FullDisk.h"
+#include "TestSupport.h"
+
+#include "files/FileWriter.h"
+#include "files/PackageWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cmath>
+
+namespace {
+
+bool writeDirectly(QString const& path, QByteArray const& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// Everything in the folder, hidden entries included, but the disk's filler.
+QStringList entries(QString const& path)
+{
+    QStringList names = QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                 | QDir::NoDotAndDotDot,
+                                             QDir::Name);
+    names.removeAll(QStringLiteral(".filler"));
+    return names;
+}
+
+QImage noise(int side)
+{
+    // Incompressible, so that the encoded image is about as large as its pixels.
+    QImage image(side, side, QImage::Format_ARGB32);
+    quint32 state = 2463534242u;
+    for (int y = 0; y < side; ++y) {
+        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < side; ++x) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            line[x] = state;
+        }
+    }
+    return image;
+}
+
+enum class Way { Bytes, Device, Image };
+
+bool writeThrough(Way way, QString const& path, int size, QString* error)
+{
+    switch (way) {
+    case Way::Bytes:
+        return Model::FileWriter::writeFile(path, QByteArray(size, 'x'), error);
+    case Way::Device: {
+        // As the writers that stream into a device use it: their own write
+        // results unchecked, the commit tells.
+        Model::FileWriter file(path);
+        if (!file.open(QIODevice::Text)) {
+            *error = file.errorString();
+            return false;
+        }
+        for (int i = 0; i < size / 100; ++i)
+            file.device()->write(QByteArray(99, 'y') + '\n');
+        bool const committed = file.commit();
+        *error = file.errorString();
+        return committed;
+    }
+    case Way::Image:
+        return Model::FileWriter::writeImage(path, noise(int(std::sqrt(size / 4.0))), "png", error);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestFileWriter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void replacesTheFileWhole_data();
+    void replacesTheFileWhole();
+    void fullDiskKeepsTheEarlierFile_data();
+    void fullDiskKeepsTheEarlierFile();
+    void failureToCreateNamesTheReason();
+    void anUncommittedWriteLeavesNothing();
+    void packageTakesThePlaceOfTheEarlierOne_data();
+    void packageTakesThePlaceOfTheEarlierOne();
+    void packageOnAFullDiskKeepsTheEarlierOne();
+    void packageFolderFailureNamesTheReason();
+};
+
+void TestFileWriter::replacesTheFileWhole_data()
+{
+    QTest::addColumn<Way>("way");
+    QTest::addColumn<int>("size");
+    QTest::newRow("bytes, small") << Way::Bytes << 2000;
+    QTest::newRow("bytes, beyond the buffer") << Way::Bytes << 300000;
+    QTest::newRow("device, small") << Way::Device << 2000;
+    QTest::newRow("device, beyond the buffer") << Way::Device << 300000;
+    QTest::newRow("image") << Way::Image << 40000;
+}
+
+void TestFileWriter::replacesTheFileWhole()
+{
+    QFETCH(Way, way);
+    QFETCH(int, size);
+    QTemporaryDir dir;
+    QString const path = dir.filePath(QStringLiteral("target"));
+    QVERIFY(writeDirectly(path, QByteArray(size * 2, 'o')));
+    QString error;
+    QVERIFY2(writeThrough(way, path, size, &error), qPrintable(error));
+    QVERIFY(error.isEmpty());
+    if (way == Way::Image) {
+        QImage const expected = noise(int(std::sqrt(size / 4.0)));
+        QCOMPARE(QImage(path).convertToFormat(expected.format()), expected);
+    } else {
+        QByteArray const written = TestSupport::fileContents(path);
+        QCOMPARE(written.size(), size);
+        QCOMPARE(written.count(way == Way::Bytes ? 'x' : 'y'), way == Way::Bytes ? size : size / 100 * 99);
+    }
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("target")});
+}
+
+void TestFileWriter::fullDiskKeepsTheEarlierFile_data()
+{
+    replacesTheFileWhole_data();
+}
+
+void TestFileWriter::fullDiskKeepsTheEarlierFile()
+{
+    QFETCH(Way, way);
+    QFETCH(int, size);
+    TestSupport::FullDisk disk;
+    QUILLMERE_REQUIRE_FULL_DISK(disk);
+    QString const path = disk.filePath(QStringLiteral("target"));
+    QByteArray const earlier("the earlier file, which must survive");
+    QVERIFY(writeDirectly(path, earlier));
+    QVERIFY(disk.fill());
+
+    QString error;
+    QVERIFY(!writeThrough(way, path, size, &error));
+    QCOMPARE(error, Model::FileWriter::systemReason(ENOSPC));
+    QCOMPARE(TestSupport::fileContents(path), earlier);
+    QCOMPARE(entries(disk.path()), QStringList{QStringLiteral("target")});
+
+    // With room again the same write succeeds: nothing was left in the way.
+    disk.release();
+    QVERIFY2(writeThrough(way, path, size, &error), qPrintable(error));
+    QVERIFY(TestSupport::fileContents(path) != earlier);
+}
+
+void TestFileWriter::failureToCreateNamesTheReason()
+{
+    QTemporaryDir dir;
+    QString error;
+    QVERIFY(!Model::FileWriter::writeFile(dir.filePath(QStringLiteral("missing/target")), "x",
+                                          &error));
+    QCOMPARE(error, Model::FileWriter::systemReason(ENOENT));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing"))));
+}
+
+void TestFileWriter::anUncommittedWriteLeavesNothing()
+{
+    QTemporaryDir dir;
+    QString const path = dir.filePath(QStringLiteral("target"));
+    QVERIFY(writeDirectly(path, "earlier"));
+    {
+        Model::FileWriter file(path);
+        QVERIFY(file.open());
+        QVERIFY(file.write(QByteArray(100000, 'n')));
+    }
+    {
+        Model::FileWriter file(path);
+        QVERIFY(file.open());
+        QVERIFY(file.write("new"));
+        file.discard();
+        QVERIFY(!file.commit());
+    }
+    QCOMPARE(TestSupport::fileContents(path), QByteArray("earlier"));
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("target")});
+}
+
+void TestFileWriter::packageTakesThePlaceOfTheEarlierOne_data()
+{
+    QTest::addColumn<QString>("earlier");
+    QTest::newRow("nothing") << QString();
+    QTest::newRow("a package") << QStringLiteral("folder");
+    QTest::newRow("a file") << QStringLiteral("file");
+}
+
+void TestFileWriter::packageTakesThePlaceOfTheEarlierOne()
+{
+    QFETCH(QString, earlier);
+    QTemporaryDir dir;
+    QString const target = dir.filePath(QStringLiteral("out/package"));
+    if (earlier == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(target + QStringLiteral("/old")));
+        QVERIFY(writeDirectly(target + QStringLiteral("/old/image"), "old"));
+    } else if (earlier == QLatin1String("file")) {
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("out"))));
+        QVERIFY(writeDirectly(target, "old"));
+    }
+
+    Model::PackageWriter package(target);
+    QVERIFY2(package.open(), qPrintable(package.errorString()));
+    QVERIFY(package.makeFolder(QStringLiteral("layer")));
+    QString error;
+    QVERIFY(Model::FileWriter::writeFile(package.buildPath() + QStringLiteral("/layer/image"),
+                                         "new", &error));
+    QVERIFY(!QFileInfo(target + QStringLiteral("/layer")).exists());
+    QVERIFY2(package.commit(), qPrintable(package.errorString()));
+
+    QCOMPARE(TestSupport::fileContents(target + QStringLiteral("/layer/image")), QByteArray("new"));
+    QCOMPARE(entries(target), QStringList{QStringLiteral("layer")});
+    QCOMPARE(entries(dir.filePath(QStringLiteral("out"))), QStringList{QStringLiteral("package")});
+    QVERIFY(package.leftoverPath().isEmpty());
+}
+
+void TestFileWriter::packageOnAFullDiskKeepsTheEarlierOne()
+{
+    TestSupport::FullDisk disk;
+    QUILLMERE_REQUIRE_FULL_DISK(disk);
+    QString const target = disk.filePath(QStringLiteral("package"));
+    QVERIFY(QDir().mkpath(target + QStringLiteral("/layer")));
+    QVERIFY(writeDirectly(target + QStringLiteral("/layer/image"), "old"));
+    QVERIFY(disk.fill());
+    {
+        Model::PackageWriter package(target);
+        QString error;
+        bool const built = package.open() && package.makeFolder(QStringLiteral("layer"))
+                           && Model::FileWriter::writeFile(
+                               package.buildPath() + QStringLiteral("/layer/image"),
+                               QByteArray(5000, 'n'), &error);
+        QVERIFY(!built);
+        QCOMPARE(error + package.errorString(), Model::FileWriter::systemReason(ENOSPC));
+    }
+    QCOMPARE(TestSupport::fileContents(target + QStringLiteral("/layer/image")), QByteArray("old"));
+    QCOMPARE(entries(disk.path()), QStringList{QStringLiteral("package")});
+}
+
+void TestFileWriter::packageFolderFailureNamesTheReason()
+{
+    QTemporaryDir dir;
+    QString const blocker = dir.filePath(QStringLiteral("file"));
+    QVERIFY(writeDirectly(blocker, "x"));
+    Model::PackageWriter below(blocker + QStringLiteral("/package"));
+    QVERIFY(!below.open());
+    QCOMPARE(below.failure(), Model::PackageWriter::Failure::Build);
+    QVERIFY2(below.errorString() == Model::FileWriter::systemReason(ENOTDIR)
+                 || below.errorString() == Model::FileWriter::systemReason(EEXIST),
+             qPrintable(below.errorString()));
+
+    {
+        Model::PackageWriter package(dir.filePath(QStringLiteral("package")));
+        QVERIFY(package.open());
+        QVERIFY(package.makeFolder(QStringLiteral("layer")));
+        QVERIFY(!package.makeFolder(QStringLiteral("layer")));
+        QCOMPARE(package.errorString(), Model::FileWriter::systemReason(EEXIST));
+        QVERIFY(!package.commit());
+    }
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("file")});
+    QVERIFY(TestSupport::fileContents(blocker) == "x");
+}
+
+QUILLMERE_TEST_MAIN(TestFileWriter)
+#include "tst_filewriter.moc"
