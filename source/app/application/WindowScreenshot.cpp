@@ -1,6 +1,7 @@
 #include "application/WindowScreenshot.h"
 
 #include "canvas/Paper.h"
+#include "files/FileWriter.h"
 #include "mainwindow/MainWindow.h"
 #include "panels/ToolBar.h"
 #include "timeline/Timeline.h"
@@ -9,7 +10,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -38,9 +38,10 @@ void write(MainWindow* window, const QString& path)
     image.setText(QStringLiteral("toolbar"), rectText(window, window->findChild<UI::ToolBar*>()));
 
     // Written aside and moved into place, so that a watcher never reads half.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
-        qWarning("Cannot write the window's picture to %s", qPrintable(path));
+    QString reason;
+    if (!Model::FileWriter::writeImage(path, image, "PNG", &reason))
+        qWarning("Cannot write the window's picture to %s: %s", qPrintable(path),
+                 qPrintable(reason));
 }
 
 } // namespace

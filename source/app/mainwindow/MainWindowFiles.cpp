@@ -21,7 +21,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUndoStack>
 
 MainWindow::BusyScope::BusyScope(bool& busy)
@@ -245,25 +244,17 @@ bool MainWindow::writeScene(Model::Scene* scene, const QString& filename)
 bool MainWindow::writeSceneFile(Model::Scene* scene, const QString& filename, QString* failure)
 {
     const QString path = QDir::toNativeSeparators(filename);
-    // The target is replaced only by a committed save file, never left half written.
-    QSaveFile file(filename);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        *failure = tr("Cannot write file %1:\n%2.").arg(path, file.errorString());
-        return false;
-    }
+    // The target is replaced only by a whole, flushed file, never left half written.
     Model::SceneWriter writer(scene, this);
-    switch (writer.writeFile(&file)) {
+    QString reason;
+    switch (writer.writeFile(filename, &reason)) {
     case 0:
-        if (file.error() == QFileDevice::NoError && file.commit())
-            return true;
-        *failure = tr("Cannot write file %1:\n%2.").arg(path, file.errorString());
-        return false;
+        return true;
     case 1:
-        *failure = tr("Cannot write file %1").arg(path);
-        file.cancelWriting();
+        *failure = reason.isEmpty() ? tr("Cannot write file %1").arg(path)
+                                    : tr("Cannot write file %1:\n%2.").arg(path, reason);
         return false;
     default:
-        file.cancelWriting();
         return false;
     }
 }

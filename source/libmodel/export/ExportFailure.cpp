@@ -26,4 +26,9 @@ bool ExportFailure::reportMissingFolder(QProgressDialog* progress, const QString
     return true;
 }
 
+QString ExportFailure::withReason(const QString& message, const QString& reason)
+{
+    return reason.isEmpty() ? message : QStringLiteral("%1\n%2.").arg(message, reason);
+}
+
 } // namespace Model

@@ -16,6 +16,9 @@ public:
     // An export goes into a folder the user chose; when it is gone (or was
     // typed wrong) that is what the user is told, and true is returned.
     static bool reportMissingFolder(QProgressDialog* progress, const QString& folder);
+    // The message with the system's reason on a line of its own, or the
+    // message alone when there is no reason to give.
+    static QString withReason(const QString& message, const QString& reason);
 };
 
 } // namespace Model

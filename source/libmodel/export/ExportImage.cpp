@@ -1,12 +1,12 @@
 #include "export/ExportImage.h"
 
 #include "export/ExrWriter.h"
+#include "files/FileWriter.h"
 #include "scene/VisualLayer.h"
 
 #include <QDebug>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace Model {
 
@@ -44,12 +44,12 @@ void ExportImage::paintLayer(QPainter& painter, VisualLayer const& layer, int fr
     painter.restore();
 }
 
-bool ExportImage::write(QImage const& image, QString const& path, Format format)
+bool ExportImage::write(QImage const& image, QString const& path, Format format,
+                        QString* errorString)
 {
     if (format == OpenEXR)
-        return saveQImageAsExrFile(image, path);
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && image.save(&file, "png", -1) && file.commit();
+        return saveQImageAsExrFile(image, path, errorString);
+    return FileWriter::writeImage(path, image, "png", errorString);
 }
 
 } // namespace Model

@@ -26,8 +26,9 @@ public:
     static void paintLayer(QPainter& painter, VisualLayer const& layer, int frame,
                            QRect const& rect, double opacity, bool allLinesBlack);
     // Writes the whole file or nothing: a failed or short write (a full disk)
-    // returns false and leaves no half file.
-    static bool write(QImage const& image, QString const& path, Format format);
+    // returns false, gives the reason and leaves an earlier file as it was.
+    static bool write(QImage const& image, QString const& path, Format format,
+                      QString* errorString);
 };
 
 } // namespace Model

@@ -2,8 +2,11 @@
 
 #include "audio/AudioLayer.h"
 #include "export/ExportFailure.h"
+#include "files/FileWriter.h"
+#include "files/PackageWriter.h"
 #include "scene/LayerItem.h"
 #include "scene/Scene.h"
+#include "scene/StrokeLayer.h"
 #include "scene/VisualLayer.h"
 #include "settings/Settings.h"
 #include "settings/TransparencyColor.h"
@@ -15,9 +18,6 @@
 #include <QJsonDocument>
 #include <QPainter>
 #include <QProgressDialog>
-#include <QSaveFile>
-#include <QTemporaryDir>
-#include <QUuid>
 
 namespace Model {
 
@@ -68,19 +68,15 @@ void ExposureSheetExporter::run()
     if (ExportFailure::reportMissingFolder(&m_progress, m_exportDir.path()))
         return;
 
-    // Removed again with whatever it still holds. The package is built in a
-    // folder made inside it as any new folder is, so that the package the
-    // rename turns it into may be read by whom the user's file-creation mask
-    // allows; the temporary folder itself is private to the owner.
-    QTemporaryDir built(m_exportDir.filePath(QStringLiteral(".%1.partial-XXXXXX")
-                                                 .arg(m_packageName)));
-    QString const packageFolder = QStringLiteral("package");
-    if (!built.isValid() || !QDir(built.path()).mkdir(packageFolder)) {
-        ExportFailure::report(&m_progress, tr("The directory \"%1\" could not be created.")
-                                               .arg(finalPath(QString())));
+    PackageWriter package(m_exportDir.filePath(m_packageName));
+    if (!package.open()) {
+        QString const message =
+            tr("The directory \"%1\" could not be created.").arg(finalPath(QString()));
+        ExportFailure::report(&m_progress,
+                              ExportFailure::withReason(message, package.errorString()));
         return;
     }
-    QDir const package(QDir(built.path()).filePath(packageFolder));
+    QDir const built(package.buildPath());
 
     QJsonArray layers;
     if (!buildLayers(package, layers))
@@ -88,23 +84,40 @@ void ExposureSheetExporter::run()
 
     QJsonObject document = documentHeader();
     document.insert(QStringLiteral("layers"), layers);
-    QSaveFile file(package.filePath(m_packageName));
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(document).toJson(QJsonDocument::Indented)) < 0
-        || !file.commit()) {
-        ExportFailure::report(&m_progress, tr("The .oca file could not be created."));
+    QString reason;
+    if (!FileWriter::writeFile(built.filePath(m_packageName),
+                               QJsonDocument(document).toJson(QJsonDocument::Indented), &reason)) {
+        ExportFailure::report(&m_progress, ExportFailure::withReason(
+                                               tr("The .oca file could not be created."), reason));
         return;
     }
-    replaceTarget(package.path());
+    if (!package.commit()) {
+        QFileInfo const existing(package.target());
+        QString message = tr("The directory \"%1\" could not be created.");
+        if (package.failure() == PackageWriter::Failure::MoveAside)
+            message = existing.isDir() && !existing.isSymLink()
+                          ? tr("The existing directory \"%1\" couldn't be removed.")
+                          : tr("The existing file \"%1\" couldn't be removed.");
+        ExportFailure::report(&m_progress,
+                              ExportFailure::withReason(message.arg(existing.absoluteFilePath()),
+                                                        package.errorString()));
+        return;
+    }
+    if (!package.leftoverPath().isEmpty())
+        qWarning() << "Export Exposure Sheet: the replaced package stays at"
+                   << package.leftoverPath();
 }
 
-bool ExposureSheetExporter::buildLayers(QDir const& package, QJsonArray& layers)
+bool ExposureSheetExporter::buildLayers(PackageWriter& writer, QJsonArray& layers)
 {
+    QDir const package(writer.buildPath());
     for (VisualLayer const* layer : m_plan.layers()) {
         QString const folder = m_plan.fileName(layer);
-        if (!package.mkdir(folder) || !QDir(package.filePath(folder)).isReadable()) {
-            ExportFailure::report(&m_progress, tr("The directory \"%1\" could not be created.")
-                                                   .arg(finalPath(folder)));
+        if (!writer.makeFolder(folder)) {
+            QString const message =
+                tr("The directory \"%1\" could not be created.").arg(finalPath(folder));
+            ExportFailure::report(&m_progress,
+                                  ExportFailure::withReason(message, writer.errorString()));
             return false;
         }
         QJsonArray frames;
@@ -168,6 +181,12 @@ bool ExposureSheetExporter::buildExposure(QDir const& package, VisualLayer const
                                  : nullptr;
         if (!holder) {
             name = QStringLiteral("_blank");
+        } else if (!drawAlike(layer, *holder)) {
+            // The clone's layer shows the drawing in its own colour and look,
+            // which the original's image would not.
+            fileName = imagePath(layer, frame);
+            if (!render(package, layer, frame, fileName))
+                return false;
         } else if (originalFrame >= m_plan.firstFrame() && originalFrame <= m_plan.lastFrame()
                    && m_plan.contains(holder)) {
             // Written when the original's own exposure is reached.
@@ -191,6 +210,15 @@ bool ExposureSheetExporter::buildExposure(QDir const& package, VisualLayer const
     return true;
 }
 
+bool ExposureSheetExporter::drawAlike(VisualLayer const& one, VisualLayer const& other)
+{
+    if (one.type() != other.type())
+        return false;
+    auto const* const strokes = qobject_cast<StrokeLayer const*>(&one);
+    auto const* const otherStrokes = qobject_cast<StrokeLayer const*>(&other);
+    return !strokes || !otherStrokes || strokes->colorTable() == otherStrokes->colorTable();
+}
+
 bool ExposureSheetExporter::render(QDir const& package, VisualLayer const& layer, int frame,
                                    QString const& relativePath)
 {
@@ -201,46 +229,13 @@ bool ExposureSheetExporter::render(QDir const& package, VisualLayer const& layer
         QPainter painter(&image);
         ExportImage::paintLayer(painter, layer, frame, image.rect(), 1.0, false);
     }
-    if (ExportImage::write(image, package.filePath(relativePath), m_format))
+    QString reason;
+    if (ExportImage::write(image, package.filePath(relativePath), m_format, &reason))
         return true;
     ExportFailure::report(&m_progress, tr("Cannot write file %1:\n%2.")
                                            .arg(QDir::toNativeSeparators(finalPath(relativePath)),
-                                                tr("The image could not be written")));
+                                                reason));
     return false;
-}
-
-bool ExposureSheetExporter::replaceTarget(QString const& built)
-{
-    QString const target = m_exportDir.filePath(m_packageName);
-    QFileInfo const existing(target);
-    QString aside;
-    if (existing.exists() || existing.isSymLink()) {
-        aside = m_exportDir.filePath(QStringLiteral(".%1.old-%2")
-                                         .arg(m_packageName,
-                                              QUuid::createUuid().toString(QUuid::Id128)));
-        if (!QDir().rename(target, aside)) {
-            QString const message = existing.isDir() && !existing.isSymLink()
-                                        ? tr("The existing directory \"%1\" couldn't be removed.")
-                                        : tr("The existing file \"%1\" couldn't be removed.");
-            ExportFailure::report(&m_progress, message.arg(existing.absoluteFilePath()));
-            return false;
-        }
-    }
-    if (!QDir().rename(built, target)) {
-        if (!aside.isEmpty())
-            QDir().rename(aside, target);
-        ExportFailure::report(&m_progress, tr("The directory \"%1\" could not be created.")
-                                               .arg(QFileInfo(target).absoluteFilePath()));
-        return false;
-    }
-    if (!aside.isEmpty()) {
-        QFileInfo const old(aside);
-        bool const removed = old.isDir() && !old.isSymLink() ? QDir(aside).removeRecursively()
-                                                             : QFile::remove(aside);
-        if (!removed)
-            qWarning() << "Export Exposure Sheet: the replaced package stays at" << aside;
-    }
-    return true;
 }
 
 QJsonObject ExposureSheetExporter::documentHeader() const

@@ -16,6 +16,7 @@ class QProgressDialog;
 
 namespace Model {
 
+class PackageWriter;
 class Scene;
 
 // Writes the scene as an Open Cel Animation package; see
@@ -45,14 +46,15 @@ private:
 
     QList<Exposure> exposuresOf(VisualLayer const& layer) const;
     // Both false when the export must stop (the user has been told why).
-    bool buildLayers(QDir const& package, QJsonArray& layers);
+    bool buildLayers(PackageWriter& writer, QJsonArray& layers);
     bool buildExposure(QDir const& package, VisualLayer const& layer, Exposure const& exposure,
                        QJsonObject& object);
     // Renders the layer at the frame into the package; false after telling
     // the user that the file could not be written.
     bool render(QDir const& package, VisualLayer const& layer, int frame,
                 QString const& relativePath);
-    bool replaceTarget(QString const& built);
+    // Whether the two layers show the same drawing with the same pixels.
+    static bool drawAlike(VisualLayer const& one, VisualLayer const& other);
     QJsonObject documentHeader() const;
     QJsonObject layerHeader(VisualLayer const& layer) const;
     QString exposureName(VisualLayer const& layer, int frame) const;

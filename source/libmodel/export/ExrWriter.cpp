@@ -1,8 +1,12 @@
 #include "export/ExrWriter.h"
 
+#include "files/FileWriter.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+
 #include <QDebug>
 #include <QImage>
-#include <QSaveFile>
 #include <QString>
 
 #include <tinyexr.h>
@@ -31,12 +35,16 @@ std::array<float, 256> const& gammaToLinear()
 
 } // namespace
 
-bool saveQImageAsExrFile(QImage const& image, QStringView fileName)
+bool saveQImageAsExrFile(QImage const& image, QStringView fileName, QString* errorString)
 {
     if (image.isNull()
         || (image.format() != QImage::Format_ARGB32
-            && image.format() != QImage::Format_ARGB32_Premultiplied))
+            && image.format() != QImage::Format_ARGB32_Premultiplied)) {
+        if (errorString)
+            *errorString = QCoreApplication::translate("Model::FileWriter",
+                                                       "The image could not be encoded");
         return false;
+    }
 
     QImage const straight = image.convertToFormat(QImage::Format_ARGB32);
     int const width = straight.width();
@@ -87,8 +95,7 @@ bool saveQImageAsExrFile(QImage const& image, QStringView fileName)
     exrImage.height = height;
     exrImage.num_channels = 4;
 
-    // Encoded in memory and committed through a save file, so that a failed
-    // or short write leaves no half file behind and is reported.
+    // Encoded in memory, then written whole or not at all.
     unsigned char* memory = nullptr;
     char const* error = nullptr;
     std::size_t const size = SaveEXRImageToMemory(&exrImage, &header, &memory, &error);
@@ -97,17 +104,22 @@ bool saveQImageAsExrFile(QImage const& image, QStringView fileName)
         if (error)
             FreeEXRErrorMessage(error);
         std::free(memory);
+        if (errorString)
+            *errorString = QCoreApplication::translate("Model::FileWriter",
+                                                       "The image could not be encoded");
         return false;
     }
 
-    QSaveFile file(fileName.toString());
-    bool const written = file.open(QIODevice::WriteOnly)
-                         && file.write(reinterpret_cast<char const*>(memory), qint64(size))
-                                == qint64(size)
-                         && file.commit();
+    QString reason;
+    bool const written = FileWriter::writeFile(
+        fileName.toString(),
+        QByteArray::fromRawData(reinterpret_cast<char const*>(memory), qsizetype(size)), &reason);
     std::free(memory);
-    if (!written)
-        qWarning() << "Save EXR err:" << file.errorString();
+    if (!written) {
+        qWarning() << "Save EXR err:" << reason;
+        if (errorString)
+            *errorString = reason;
+    }
     return written;
 }
 

@@ -3,6 +3,7 @@
 #include <QStringView>
 
 class QImage;
+class QString;
 
 namespace Model {
 
@@ -13,7 +14,9 @@ namespace Model {
 //
 // The file is written whole or not at all: false for a null image, a format
 // other than ARGB32 (straight or premultiplied), an encoder error or a file
-// that cannot be written completely (a full disk included).
-bool saveQImageAsExrFile(QImage const& image, QStringView fileName);
+// that cannot be written completely (a full disk included). errorString,
+// when given, then receives the reason.
+bool saveQImageAsExrFile(QImage const& image, QStringView fileName,
+                         QString* errorString = nullptr);
 
 } // namespace Model

@@ -114,11 +114,11 @@ bool FrameExporter::writeLayerFrames(int frame)
 bool FrameExporter::write(QImage const& image, QString const& fileName)
 {
     QString const path = QDir(m_settings.exportDir).filePath(fileName);
-    if (ExportImage::write(image, path, m_format))
+    QString reason;
+    if (ExportImage::write(image, path, m_format, &reason))
         return true;
     ExportFailure::report(&m_progress, tr("Cannot write file %1:\n%2.")
-                                           .arg(QDir::toNativeSeparators(path),
-                                                tr("The image could not be written")));
+                                           .arg(QDir::toNativeSeparators(path), reason));
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include "export/ExportFailure.h"
 #include "export/ExportImage.h"
 #include "export/ExportPlan.h"
+#include "files/FileWriter.h"
 #include "media/FfmpegVideoEncoder.h"
 #include "media/GIFEncoder.h"
 #include "scene/LayerItem.h"
@@ -25,6 +26,7 @@
 #include <QTimer>
 
 #include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -106,8 +108,8 @@ QImage compositeCopiedFrame(QList<VisualLayer*> const& layers, int frame, QSize 
 // as any new file is, so that the movie the rename turns it into may be read
 // by whom the user's file-creation mask allows; a QTemporaryFile would be
 // private to the owner. MovieExporter::cleanupExportVideo removes it unless
-// the export succeeds. Empty when no file could be made.
-QString createStagingFile(ExportVideoSettings const& settings)
+// the export succeeds. Empty when no file could be made; reason then says why.
+QString createStagingFile(ExportVideoSettings const& settings, QString* reason)
 {
     static QString const letters =
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789");
@@ -119,22 +121,31 @@ QString createStagingFile(ExportVideoSettings const& settings)
         QFile file(folder.filePath(QStringLiteral(".export-%1-%2").arg(unique, settings.name)));
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return file.fileName();
-        if (!file.exists())
+        if (!file.exists()) {
+            *reason = file.errorString();
             return QString();
+        }
     }
+    *reason = FileWriter::systemReason(EEXIST);
     return QString();
 }
 
-// Puts the finished file in the target's place in one step. An earlier
-// file of that name hands its permissions on, as a file saved over does.
-bool replaceTarget(QString const& staged, QString const& target)
+// Puts the finished file in the target's place in one step, once it is on
+// the disk. An earlier file of that name hands its permissions on, as a file
+// saved over does.
+bool replaceTarget(QString const& staged, QString const& target, QString* reason)
 {
+    if (!FileWriter::sync(staged, reason))
+        return false;
     QFileInfo const earlier(target);
     if (earlier.exists() && !earlier.isSymLink())
         QFile::setPermissions(staged, earlier.permissions());
     QByteArray const from = QFile::encodeName(staged);
     QByteArray const to = QFile::encodeName(target);
-    return std::rename(from.constData(), to.constData()) == 0;
+    if (std::rename(from.constData(), to.constData()) == 0)
+        return true;
+    *reason = FileWriter::systemReason(errno);
+    return false;
 }
 
 QString failureText(QString const& path)
@@ -194,7 +205,7 @@ void MovieExporter::exportVideo(ExportVideoSettings const& settings)
         cleanupExportVideo(copy);
     } else if (!ok) {
         cleanupExportVideo(copy);
-        ExportFailure::report(&m_progress, failureText(path));
+        ExportFailure::report(&m_progress, ExportFailure::withReason(failureText(path), m_reason));
     } else {
         m_progress.close();
     }
@@ -204,7 +215,7 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
                                    QSize const& frameSize, QList<VisualLayer*> const& layers,
                                    int firstFrame, int lastFrame)
 {
-    QString const staged = createStagingFile(settings);
+    QString const staged = createStagingFile(settings, &m_reason);
     if (staged.isEmpty())
         return false;
     int const delay = int(std::round(100.0f / float(m_scene.frameRate())));
@@ -233,9 +244,11 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
     QTimer::singleShot(0, &encoder, &GIFEncoder::start);
     loop.exec();
 
+    if (failed)
+        m_reason = encoder.fileErrorString();
     if (failed || m_progress.wasCanceled())
         return false;
-    return replaceTarget(staged, targetPath(settings));
+    return replaceTarget(staged, targetPath(settings), &m_reason);
 }
 
 bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
@@ -277,7 +290,7 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
             label, QCoreApplication::translate("Model::Scene", "Step 2/2 - Encoding frames...")));
     }
 
-    QString const staged = createStagingFile(settings);
+    QString const staged = createStagingFile(settings, &m_reason);
     if (staged.isEmpty())
         return false;
     ExportVideoSettings encoderSettings = settings;
@@ -330,9 +343,10 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
     loop.exec();
     m_progress.setLabelText(label);
 
+    m_reason = encoder.fileErrorString();
     if (!encoder.succeeded() || m_progress.wasCanceled())
         return false;
-    return replaceTarget(staged, targetPath(settings));
+    return replaceTarget(staged, targetPath(settings), &m_reason);
 }
 
 void MovieExporter::cleanupExportVideo(ExportVideoSettings const& settings)

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QSize>
+#include <QString>
 
 class QProgressDialog;
 
@@ -21,7 +22,8 @@ class VisualLayer;
 // export writes a temporary file beside the target and puts it in the
 // target's place only when the movie is whole, so a cancel or a failure
 // leaves an earlier file of that name as it was. Failures reach the user
-// through ExportFailure, naming the file.
+// through ExportFailure, naming the file and, when the system gave one, the
+// reason.
 class MovieExporter
 {
 public:
@@ -41,6 +43,8 @@ public:
 private:
     Scene& m_scene;
     QProgressDialog& m_progress;
+    // The system's reason for the last failure to write, when there is one.
+    QString m_reason;
 };
 
 } // namespace Model

@@ -2,14 +2,27 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace Model {
+
+namespace {
+
+// Some filesystems only report a full disk or a lost device on sync. Those
+// that cannot sync a file at all are not a failure of the write.
+bool syncHandle(int handle)
+{
+    return ::fsync(handle) == 0 || errno == EINVAL || errno == ENOTSUP;
+}
+
+} // namespace
 
 FileWriter::FileWriter(QString const& path)
     : m_path(path)
@@ -68,10 +81,7 @@ bool FileWriter::commit()
         discard();
         return false;
     }
-    // Some filesystems only report a full disk or a lost device on sync.
-    // Those that cannot sync a file at all are not a failure of the write.
-    if (int const handle = m_file.handle(); handle >= 0 && ::fsync(handle) != 0
-                                            && errno != EINVAL && errno != ENOTSUP) {
+    if (int const handle = m_file.handle(); handle >= 0 && !syncHandle(handle)) {
         fail(systemReason(errno));
         discard();
         return false;
@@ -85,6 +95,9 @@ void FileWriter::discard()
 {
     if (!m_file.isOpen())
         return;
+    // A writer that streamed into device() may have met the failure first.
+    if (m_file.error() != QFileDevice::NoError)
+        fail(m_file.errorString());
     // A cancelled save file's commit removes the temporary and fails.
     m_file.cancelWriting();
     m_file.commit();
@@ -130,6 +143,18 @@ bool FileWriter::writeImage(QString const& path, QImage const& image, char const
             *errorString = file.errorString();
     }
     return written;
+}
+
+bool FileWriter::sync(QString const& path, QString* errorString)
+{
+    int const handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    bool const synced = handle >= 0 && syncHandle(handle);
+    int const error = errno;
+    if (handle >= 0)
+        ::close(handle);
+    if (!synced && errorString)
+        *errorString = systemReason(error);
+    return synced;
 }
 
 QString FileWriter::systemReason(int error)

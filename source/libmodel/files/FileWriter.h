@@ -39,7 +39,8 @@ public:
     // Flushes, syncs and replaces the target. False leaves the target as it
     // was and no temporary behind.
     bool commit();
-    // Drops the temporary; the target stays as it was.
+    // Drops the temporary; the target stays as it was. A failure the device
+    // met meanwhile becomes errorString().
     void discard();
 
     QString const& path() const { return m_path; }
@@ -50,6 +51,11 @@ public:
     // format as for QImage::save; quality -1 for the format's default.
     static bool writeImage(QString const& path, QImage const& image, char const* format,
                            QString* errorString, int quality = -1);
+
+    // Puts a file some other writer made (a movie encoder's) on the disk
+    // before it is renamed into place; false with the reason when the disk
+    // refuses it.
+    static bool sync(QString const& path, QString* errorString);
 
     // The system's text for an errno value, as Qt and the C library give it.
     static QString systemReason(int error);

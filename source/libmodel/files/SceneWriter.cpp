@@ -1,5 +1,7 @@
 #include "files/SceneWriter.h"
 
+#include "files/FileWriter.h"
+
 #include "audio/AudioLayer.h"
 #include "drawings/ImageDrawing.h"
 #include "drawings/StrokeDrawing.h"
@@ -17,7 +19,6 @@
 #include <QIODevice>
 #include <QMetaEnum>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTransform>
 #include <QVariant>
@@ -122,25 +123,15 @@ void SceneWriter::writeBase64Element(QString const& name, QByteArray const& byte
 
 int SceneWriter::writeFile(QString const& fileName, QString* errorString)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        if (errorString)
-            *errorString = file.errorString();
-        return 1;
-    }
-    int const result = writeFile(&file);
-    if (result != 0) {
-        if (errorString && result == 1)
-            *errorString = file.errorString();
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        if (errorString)
-            *errorString = file.errorString();
-        return 1;
-    }
-    return 0;
+    FileWriter file(fileName);
+    int result = file.open(QIODevice::Text) ? writeFile(file.device()) : 1;
+    if (result == 0 && !file.commit())
+        result = 1;
+    if (result != 0)
+        file.discard();
+    if (result == 1 && errorString)
+        *errorString = file.errorString();
+    return result;
 }
 
 void SceneWriter::checkCancelled() const

@@ -40,10 +40,10 @@ public:
     // 0 when everything was written, 1 when the device failed, 2 when the
     // user cancelled. The progress dialog is reset on every return.
     int writeFile(QIODevice* device);
-    // Writes through a QSaveFile, which replaces the file only after the
-    // whole document was written: a failed or cancelled save leaves the
-    // previous file as it was. Same return codes; for 1, errorString (when
-    // given) receives the device's error text.
+    // Writes through a FileWriter, which replaces the file only after the
+    // whole document was written and flushed: a failed or cancelled save
+    // leaves the previous file as it was. Same return codes; for 1,
+    // errorString (when given) receives the system's reason.
     int writeFile(QString const& fileName, QString* errorString = nullptr);
 
     // The dialog that shows progress and takes the cancel request.

@@ -121,10 +121,16 @@ void Private::finish(FfmpegVideoEncoder::Error setupError)
     // Only a file this encoder opened is ever removed.
     bool const created = fileOpened;
     if (fileOpened) {
-        if (outputFormatContext->pb && outputFormatContext->pb->error < 0)
+        // The first write that failed tells why; closing flushes what was
+        // still buffered and may fail on its own.
+        int const writeError = outputFormatContext->pb ? outputFormatContext->pb->error : 0;
+        int const closeError = avio_closep(&outputFormatContext->pb);
+        if (int const failure = writeError < 0 ? writeError : closeError; failure < 0) {
+            char text[64] = {};
+            av_strerror(failure, text, sizeof text);
+            fileError = QString::fromLocal8Bit(text);
             ok = false;
-        if (avio_closep(&outputFormatContext->pb) < 0)
-            ok = false;
+        }
         fileOpened = false;
     }
     if (ok && muxer.videoPacketsWritten() == 0) {
@@ -214,6 +220,11 @@ bool FfmpegVideoEncoder::succeeded() const
 FfmpegVideoEncoder::Error FfmpegVideoEncoder::lastError() const
 {
     return d->lastError;
+}
+
+QString FfmpegVideoEncoder::fileErrorString() const
+{
+    return d->fileError;
 }
 
 void FfmpegVideoEncoder::start()

@@ -56,6 +56,9 @@ public:
     QString outputFileName() const;
     bool succeeded() const;
     Error lastError() const;
+    // The system's reason ("No space left on device") when the file could
+    // not be opened or written; empty for other failures.
+    QString fileErrorString() const;
 
 public slots:
     void start();

@@ -83,6 +83,8 @@ public:
     AVDictionary* options = nullptr;
     AVDictionary* audioOptions = nullptr;
     bool fileOpened = false;
+    // The system's reason when the file could not be opened or written.
+    QString fileError;
     bool headerWritten = false;
 
     PipelineControl control;

@@ -442,8 +442,9 @@ int Private::openFile()
         int const ret = avio_open(&outputFormatContext->pb, outputFileName.constData(),
                                   AVIO_FLAG_WRITE);
         if (ret < 0) {
+            fileError = errorText(ret);
             qDebug() << QStringLiteral("Could not open '%1': %2")
-                            .arg(QString::fromUtf8(outputFileName), errorText(ret));
+                            .arg(QString::fromUtf8(outputFileName), fileError);
             return ret;
         }
         fileOpened = true;

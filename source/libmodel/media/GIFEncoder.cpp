@@ -1,10 +1,10 @@
 #include "media/GIFEncoder.h"
 
+#include "files/FileWriter.h"
 #include "media/GifWriter.h"
 
-#include <QDataStream>
+#include <QByteArray>
 #include <QDebug>
-#include <QFile>
 
 #include <cmath>
 
@@ -19,6 +19,7 @@ enum State { Encoding = 1, ErrorState = 2, SetUp = 3, Stopped = 4, New = 5 };
 struct GIFEncoder::Private
 {
     QString file;
+    QString fileError;
     MsfGifHandle handle{};
     std::function<QImage()> provider;
     int state = New;
@@ -64,6 +65,11 @@ void GIFEncoder::setup(std::function<QImage()> const& provider, QString const& f
     msf_gif_free(msf_gif_end(&d->handle));
     d->handle = MsfGifHandle{};
     d->state = SetUp;
+}
+
+QString GIFEncoder::fileErrorString() const
+{
+    return d->fileError;
 }
 
 int GIFEncoder::getState() const
@@ -164,15 +170,10 @@ void GIFEncoder::finalize()
         fail(NoData);
         return;
     }
-    QFile file(d->file);
-    bool written = false;
-    if (file.open(QIODevice::WriteOnly)) {
-        QDataStream stream(&file);
-        qint64 const size = qint64(output.dataSize);
-        written = stream.writeRawData(static_cast<char const*>(output.data), int(size)) == size;
-        file.close();
-        written = written && file.error() == QFileDevice::NoError;
-    }
+    bool const written = FileWriter::writeFile(
+        d->file,
+        QByteArray::fromRawData(static_cast<char const*>(output.data), qsizetype(output.dataSize)),
+        &d->fileError);
     msf_gif_free(output);
     if (!written) {
         fail(WriteFailed);

@@ -46,6 +46,8 @@ public:
     void setFrameRate(double framesPerSecond);
     // The delay of the frame at index (from 0) at that rate, in hundredths.
     static int frameDelay(double framesPerSecond, int index);
+    // After WriteFailed: the system's reason ("No space left on device").
+    QString fileErrorString() const;
 
 public slots:
     void start();

@@ -1,8 +1,10 @@
 #include "MainWindowFixture.h"
 
+#include "FullDisk.h"
 #include "TestSupport.h"
 
 #include "autosave/AutosaveManager.h"
+#include "files/FileWriter.h"
 #include "settings/Settings.h"
 
 #include <QDateTime>
@@ -139,6 +141,39 @@ private slots:
         f.window->autosaveScene();
         QVERIFY(QFileInfo::exists(f.backup(1)));
         QVERIFY(!f.manager()->hasChanges());
+    }
+
+    void aBackupOntoAFullDiskKeepsTheEarlierBackup()
+    {
+        TestSupport::FullDisk disk;
+        QUILLMERE_REQUIRE_FULL_DISK(disk);
+        Fixture f;
+        settings()->setDefaultSaveDir(QDir(disk.path()));
+        settings()->setAutoSaveNumFiles(1);
+        const QString backup = QDir(disk.path()).filePath(QFileInfo(f.backup(1)).fileName());
+        f.edit();
+        f.now += 3;
+        f.window->autosaveScene();
+        const QByteArray earlier = TestSupport::fileContents(backup);
+        QVERIFY(!earlier.isEmpty());
+
+        QVERIFY(disk.fill());
+        f.edit();
+        f.now += 3;
+        f.window->autosaveScene();
+        QCOMPARE(f.asked, QStringList{QString("Cannot write file %1:\n%2.")
+                                          .arg(QDir::toNativeSeparators(backup),
+                                               Model::FileWriter::systemReason(ENOSPC))});
+        QCOMPARE(TestSupport::fileContents(backup), earlier);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".filler", QFileInfo(backup).fileName()}));
+        QVERIFY(f.manager()->hasChanges());
+
+        disk.release();
+        f.now += 3;
+        f.window->autosaveScene();
+        QVERIFY(!f.manager()->hasChanges());
+        QCOMPARE(f.asked.size(), 1);
     }
 
     void aTimeoutWithoutASceneKeepsWaiting()

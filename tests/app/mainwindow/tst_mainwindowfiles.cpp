@@ -1,9 +1,11 @@
 #include "MainWindowFixture.h"
 
+#include "FullDisk.h"
 #include "TestSupport.h"
 
 #include "autosave/AutosaveManager.h"
 #include "dialogs/ExportFramesDialog.h"
+#include "files/FileWriter.h"
 #include "settings/Settings.h"
 
 #include <QDataStream>
@@ -39,11 +41,11 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A short sound of silence, 16-bit mono PCM.
-void writeWav(const QString& path)
+// A sound of silence, 16-bit mono PCM, a quarter of a second long by default.
+void writeWav(const QString& path, int quarters = 1)
 {
     const quint32 rate = 8000;
-    const QByteArray samples(rate / 4 * 2, '\0');
+    const QByteArray samples(rate / 4 * 2 * quarters, '\0');
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
@@ -223,6 +225,61 @@ private slots:
         QVERIFY(f.scene()->filename().isEmpty());
         QVERIFY(!f.scene()->undoStack()->isClean());
         QCOMPARE(readFile(f.path("blocker")), QByteArray("not a folder"));
+    }
+
+    void savingOntoAFullDiskKeepsTheEarlierScene_data()
+    {
+        QTest::addColumn<bool>("saveAs");
+        QTest::addColumn<int>("soundQuarters");
+        // A small scene fails only when its last buffered bytes go out; one
+        // with a long sound fails inside a write.
+        QTest::newRow("save, small scene") << false << 0;
+        QTest::newRow("save, scene with a long sound") << false << 12;
+        QTest::newRow("save as, small scene") << true << 0;
+    }
+
+    void savingOntoAFullDiskKeepsTheEarlierScene()
+    {
+        QFETCH(bool, saveAs);
+        QFETCH(int, soundQuarters);
+        TestSupport::FullDisk disk;
+        QUILLMERE_REQUIRE_FULL_DISK(disk);
+        Fixture f;
+        const QString target = disk.filePath("walk.kw");
+        answerWith(f, [&](const Prompter::Request& r) {
+            Prompter::Reply reply;
+            if (r.kind == Prompter::Kind::SaveFileName)
+                reply.files = QStringList{target};
+            else if (r.kind == Prompter::Kind::OpenFileNames)
+                reply.files = QStringList{f.path("take.wav")};
+            return reply;
+        });
+        if (soundQuarters > 0) {
+            writeWav(f.path("take.wav"), soundQuarters);
+            f.window->import();
+            QVERIFY(f.scene()->isAudioAvailable());
+        }
+        QVERIFY(f.window->saveScene(f.scene(), target));
+        const QByteArray earlier = readFile(target);
+        QVERIFY(earlier.size() > (soundQuarters > 0 ? 20000 : 0));
+        f.edit();
+        QVERIFY(disk.fill());
+        f.asked.clear();
+
+        QVERIFY(!(saveAs ? f.window->saveSceneAs() : f.window->saveScene()));
+        QCOMPARE(f.asked, QStringList{QString("Cannot write file %1:\n%2.")
+                                          .arg(QDir::toNativeSeparators(target),
+                                               Model::FileWriter::systemReason(ENOSPC))});
+        QCOMPARE(readFile(target), earlier);
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".filler", "walk.kw"}));
+        QVERIFY(!f.scene()->undoStack()->isClean());
+        QCOMPARE(f.scene()->filename(), target);
+
+        // With room again the same save goes through.
+        disk.release();
+        QVERIFY(f.window->saveScene());
+        QVERIFY(f.scene()->undoStack()->isClean());
     }
 
     void openedScenesComeBackWhole()

@@ -2,7 +2,9 @@
 
 #include "ExportFixture.h"
 
+#include "scene/StrokeLayer.h"
 #include "settings/ExportExposureSheetSettings.h"
+#include "strokes/BitmapStroke.h"
 #include "settings/Settings.h"
 #include "startup/Init.h"
 
@@ -76,6 +78,8 @@ private slots:
     void exposuresFollowTheTiming_data();
     void exposuresFollowTheTiming();
     void sharedDrawingsPointToOneFile();
+    void aCloneOnALayerOfAnotherColourHasItsOwnImage_data();
+    void aCloneOnALayerOfAnotherColourHasItsOwnImage();
     void documentDescribesTheSceneAndSpan();
     void imagesAreAtFullLayerOpacity();
     void layerFoldersAreSafeAndUnique();
@@ -246,6 +250,52 @@ void TestExposureSheetExport::sharedDrawingsPointToOneFile()
     QCOMPARE(exposures(layer), (QStringList{"0:6:B/B_00000.png", "6:1:B/B_00006.png"}));
     QImage const copy(dir.filePath("shot.oca/B/B_00006.png"));
     QCOMPARE(copy.pixelColor(1, 1).rgb(), colourOf(QLatin1Char('Y')).rgb());
+}
+
+void TestExposureSheetExport::aCloneOnALayerOfAnotherColourHasItsOwnImage_data()
+{
+    QTest::addColumn<QColor>("cloneColour");
+    QTest::addColumn<QString>("cloneFile");
+    QTest::newRow("another colour") << QColor(0, 0, 255) << "B/B_00001.png";
+    QTest::newRow("the same colour") << QColor(255, 0, 0) << "A/A_00000.png";
+}
+
+void TestExposureSheetExport::aCloneOnALayerOfAnotherColourHasItsOwnImage()
+{
+    QFETCH(QColor, cloneColour);
+    QFETCH(QString, cloneFile);
+    // A red stroke layer A with one drawing covering the frame, and a stroke
+    // layer B whose second frame is a distant clone of it.
+    ExportScene s;
+    auto const layer = [&](QString const& name, QColor const& colour) {
+        auto strokes = std::make_shared<Model::StrokeLayer>(colour, FrameSize, nullptr);
+        strokes->setName(name);
+        strokes->setOpacity(1.0);
+        s.scene.addLayer(strokes, s.scene.numLayers());
+        return strokes;
+    };
+    auto const a = layer(QStringLiteral("A"), QColor(255, 0, 0));
+    QImage coverage(FrameSize, QImage::Format_Alpha8);
+    coverage.fill(QColor(0, 0, 0, 255));
+    QVERIFY(a->appendStroke(
+        1, std::make_unique<Model::BitmapStroke>(coverage, QRect(QPoint(), FrameSize))));
+    auto const b = layer(QStringLiteral("B"), cloneColour);
+    b->insertBlankFrameAfter(1);
+    Fixture::link(*a, 1, *b, 2);
+    s.scene.updateMaxFrameNumber();
+    QTemporaryDir dir;
+    QJsonObject const document = exportAndRead(s, settingsFor(dir.path()));
+
+    QJsonObject layerB;
+    for (QJsonValue const& value : document.value("layers").toArray())
+        if (value.toObject().value("name").toString() == QLatin1String("B"))
+            layerB = value.toObject();
+    QCOMPARE(exposures(layerB).value(1), QStringLiteral("1:1:") + cloneFile);
+    // The package shows the clone as the program does, in B's colour.
+    QImage const clone(dir.filePath("shot.oca/" + cloneFile));
+    QCOMPARE(clone.pixelColor(3, 3).rgb(), cloneColour.rgb());
+    QImage const original(dir.filePath("shot.oca/A/A_00000.png"));
+    QCOMPARE(original.pixelColor(3, 3).rgb(), QColor(255, 0, 0).rgb());
 }
 
 void TestExposureSheetExport::documentDescribesTheSceneAndSpan()

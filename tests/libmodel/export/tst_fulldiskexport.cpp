@@ -1,0 +1,160 @@
+#include "FullDisk.h"
+#include "TestSupport.h"
+
+#include "ExportFixture.h"
+
+#include "files/FileWriter.h"
+#include "settings/ExportExposureSheetSettings.h"
+#include "settings/ExportFramesSettings.h"
+#include "settings/ExportVideoSettings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+#include <cerrno>
+
+#include <unistd.h>
+
+using namespace ExportFixture;
+
+namespace {
+
+enum class Kind { PngFrames, ExrFrames, PackageOfPngs, PackageOfExrs, Gif, Mp4 };
+
+QByteArray const Earlier("an earlier output, which must stay as it was");
+
+// What each export writes, as far as an earlier output of the same names goes.
+QStringList earlierOutputOf(Kind kind)
+{
+    switch (kind) {
+    case Kind::PngFrames:
+        return {QStringLiteral("shot.A.0001.png"), QStringLiteral("shot.A.0003.png")};
+    case Kind::ExrFrames:
+        return {QStringLiteral("shot.A.0001.exr")};
+    case Kind::PackageOfPngs:
+    case Kind::PackageOfExrs:
+        return {QStringLiteral("shot.oca/shot.oca"), QStringLiteral("shot.oca/A/old.png")};
+    case Kind::Gif:
+        return {QStringLiteral("shot.gif")};
+    case Kind::Mp4:
+        return {QStringLiteral("shot.mp4")};
+    }
+    return {};
+}
+
+void exportAs(Kind kind, Model::Scene& scene, QString const& folder)
+{
+    QProgressDialog progress;
+    switch (kind) {
+    case Kind::PngFrames:
+    case Kind::ExrFrames: {
+        Model::ExportFramesSettings settings;
+        settings.name = QStringLiteral("shot");
+        settings.exportDir = folder;
+        settings.combineLayers = true;
+        settings.clones = Model::ExportFramesSettings::IncludeClonesSimpleSequence;
+        settings.imageFormat = kind == Kind::ExrFrames ? Model::ExportFramesSettings::OpenEXR
+                                                       : Model::ExportFramesSettings::PNG;
+        scene.exportFrames(settings, progress);
+        return;
+    }
+    case Kind::PackageOfPngs:
+    case Kind::PackageOfExrs: {
+        Model::ExportExposureSheetSettings settings;
+        settings.name = QStringLiteral("shot");
+        settings.exportDir = folder;
+        settings.imageFormat = kind == Kind::PackageOfExrs
+                                   ? Model::ExportExposureSheetSettings::OpenEXR
+                                   : Model::ExportExposureSheetSettings::PNG;
+        scene.exportExposureSheet(settings, progress);
+        return;
+    }
+    case Kind::Gif:
+    case Kind::Mp4: {
+        Model::ExportVideoSettings settings;
+        settings.exportDir = folder;
+        settings.name = kind == Kind::Gif ? QStringLiteral("shot.gif") : QStringLiteral("shot.mp4");
+        settings.videoFormat = kind == Kind::Gif ? Model::ExportVideoSettings::GIF
+                                                 : Model::ExportVideoSettings::MP4;
+        scene.exportVideo(settings, progress);
+        return;
+    }
+    }
+}
+
+} // namespace
+
+// Every export over an earlier output on a full (or nearly full) disk: the
+// user is told why, the earlier output stays exactly as it was, and nothing
+// half written is left beside it.
+class TestFullDiskExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void earlierOutputSurvivesAFullDisk_data();
+    void earlierOutputSurvivesAFullDisk();
+};
+
+void TestFullDiskExport::earlierOutputSurvivesAFullDisk_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("sparePages");
+    QTest::addColumn<QStringList>("written");
+    QTest::newRow("png frames") << Kind::PngFrames << 0 << QStringList();
+    // Room for one more file: the first frame replaces its earlier file,
+    // which gives its room back to the second; the third fails.
+    QTest::newRow("png frames, room for one more")
+        << Kind::PngFrames << 1 << QStringList{"shot.A.0001.png", "shot.A.0002.png"};
+    QTest::newRow("exr frames") << Kind::ExrFrames << 0 << QStringList();
+    QTest::newRow("package of pngs") << Kind::PackageOfPngs << 0 << QStringList();
+    QTest::newRow("package of exrs") << Kind::PackageOfExrs << 0 << QStringList();
+    QTest::newRow("gif") << Kind::Gif << 0 << QStringList();
+    QTest::newRow("mp4") << Kind::Mp4 << 0 << QStringList();
+}
+
+void TestFullDiskExport::earlierOutputSurvivesAFullDisk()
+{
+    QFETCH(Kind, kind);
+    QFETCH(int, sparePages);
+    QFETCH(QStringList, written);
+    TestSupport::FullDisk disk;
+    QUILLMERE_REQUIRE_FULL_DISK(disk);
+
+    ExportScene s;
+    s.add(QStringLiteral("A"), QStringLiteral("ABCD"));
+    QStringList const earlier = earlierOutputOf(kind);
+    for (QString const& name : earlier) {
+        QVERIFY(QDir(disk.path()).mkpath(QFileInfo(name).path()));
+        QFile file(disk.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(Earlier), Earlier.size());
+    }
+    QVERIFY(disk.fill(qint64(sparePages) * ::sysconf(_SC_PAGESIZE)));
+
+    Prompts prompts;
+    exportAs(kind, s.scene, disk.path());
+
+    QCOMPARE(prompts.critical.size(), 1);
+    QString const reason = Model::FileWriter::systemReason(ENOSPC);
+    QVERIFY2(prompts.critical.first().startsWith(QStringLiteral("Export failed|"))
+                 && prompts.critical.first().endsWith(QStringLiteral("\n%1.").arg(reason)),
+             qPrintable(prompts.critical.first()));
+    for (QString const& name : earlier)
+        if (!written.contains(name))
+            QCOMPARE(TestSupport::fileContents(disk.filePath(name)), Earlier);
+    QStringList expected = earlier + written + QStringList{QStringLiteral(".filler")};
+    expected.removeDuplicates();
+    expected.sort();
+    QCOMPARE(listing(disk.path()), expected);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList(earlier.first().contains(QLatin1Char('/'))
+                             ? QStringList{QStringLiteral("shot.oca")}
+                             : QStringList()));
+    for (QString const& name : written)
+        QCOMPARE(QImage(disk.filePath(name)).size(), FrameSize);
+}
+
+QUILLMERE_TEST_MAIN(TestFullDiskExport)
+#include "tst_fulldiskexport.moc"
