@@ -464,13 +464,12 @@ void SceneReader::readLayer()
                     RleImage rle;
                     in >> rle;
                     QSize const size = rle.size();
-                    QSize const frame = m_scene->frameSize();
-                    // Notes are drawn on the frame and never exceed it: a
-                    // larger image is damage, or a few bytes made to cost
-                    // gigabytes, and is refused before it is decoded. A frame
-                    // without notes is stored as an empty image.
-                    bool const fits =
-                        size.width() <= frame.width() && size.height() <= frame.height();
+                    // Notes are drawn in the sheet, at its size and not the
+                    // frame's: a larger image is damage, or a few bytes made
+                    // to cost gigabytes, and is refused before it is decoded.
+                    // A frame without notes is stored as an empty image.
+                    bool const fits = size.width() <= AnnotationLayer::maximumImageWidth
+                                      && size.height() <= AnnotationLayer::maximumImageHeight;
                     bool const read = in.status() == QDataStream::Ok;
                     QImage const image = read && fits ? rle.toQImage() : QImage();
                     if (image.isNull() && (!fits || !read || !size.isNull()))

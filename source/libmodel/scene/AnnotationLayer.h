@@ -19,6 +19,13 @@ class AnnotationLayer : public Layer
     Q_OBJECT
 
 public:
+    // The largest notes image of one frame, whatever the frame size. The
+    // exposure sheet makes them 56 pixels high and about 336 wide at every
+    // thumbnail size and UI scale, and never wider than this; the scene
+    // reader refuses larger ones before decoding them.
+    static constexpr int maximumImageWidth = 1024;
+    static constexpr int maximumImageHeight = 128;
+
     explicit AnnotationLayer(QObject* parent);
     ~AnnotationLayer() override;
 

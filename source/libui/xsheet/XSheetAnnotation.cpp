@@ -10,6 +10,7 @@
 
 #include "models/FrameRangeModel.h"
 #include "models/SceneModel.h"
+#include "scene/AnnotationLayer.h"
 #include "strokes/Blending.h"
 #include "strokes/SingleStroke.h"
 #include "tools/Cursor.h"
@@ -122,8 +123,10 @@ void XSheet::handleAnnotationPress(QPointF const& pos, double pressure, unsigned
     int const y0 = first * d->rowHeight - verticalOffset() + d->topMargin + 1;
     double const k = double(d->annotationImageFrameHeight) / d->rowHeight;
     d->annotationTransform = QTransform::fromScale(k, k).translate(-x, -y0);
-    QRect const area = d->annotationTransform.mapRect(
+    QRect area = d->annotationTransform.mapRect(
         QRect(QPoint(x, y0), QPoint(x + w - 4, y0 + (last - first + 1) * d->rowHeight - 1)));
+    // A wider note would make the scene file unreadable.
+    area.setWidth(std::min(area.width(), Model::AnnotationLayer::maximumImageWidth));
 
     Model::ToolManager* const tools = Model::ToolManager::instance();
     Model::Tool* const tool = d->annotationPenType == KW::AnnotationPenType::ScribblePen

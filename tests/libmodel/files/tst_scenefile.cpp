@@ -59,6 +59,56 @@ void cancelAtStep(QProgressDialog* dialog, int step)
     });
 }
 
+enum class Kind { Strokes, Pictures, Sound, Notes };
+
+// A scene of that frame size whose one layer of the kind holds what the
+// program puts there: a drawn stroke, a picture of the frame's size, a
+// tone, or notes as large as the sheet makes them and as the file allows.
+void fillWith(Model::Scene& scene, QSize const& size, Kind kind, Model::Tool* pen)
+{
+    scene.setFrameSize(size, KW::FitMode::FitModeIgnore, nullptr);
+    switch (kind) {
+    case Kind::Strokes: {
+        auto layer = std::make_shared<Model::StrokeLayer>(QColor(Qt::darkRed), size, nullptr);
+        QVERIFY(layer->appendStroke(1, stroke(pen, size, QPointF(0, 0),
+                                              QPointF(size.width(), size.height()))));
+        scene.addLayer(layer, 0);
+        break;
+    }
+    case Kind::Pictures: {
+        auto layer = std::make_shared<Model::ReferenceLayer>(size, nullptr);
+        QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(QColor(30, 140, 90));
+        layer->frames().clear();
+        layer->frames().append(original(std::make_shared<Model::ImageDrawing>(picture)));
+        scene.addLayer(layer, 0);
+        break;
+    }
+    case Kind::Sound: {
+        auto layer = std::make_shared<Model::AudioLayer>(nullptr);
+        layer->setOriginalAudioData(SoundFixtures::toneWav(0.5));
+        scene.addLayer(layer, 0);
+        break;
+    }
+    case Kind::Notes: {
+        scene.addLayer(std::make_shared<Model::StrokeLayer>(QColor(Qt::black), size, nullptr), 0);
+        scene.layer(0)->insertBlankFrameAfter(1);
+        auto layer = std::make_shared<Model::AnnotationLayer>(nullptr);
+        for (QSize const note : {QSize(336, 56),
+                                 QSize(Model::AnnotationLayer::maximumImageWidth,
+                                       Model::AnnotationLayer::maximumImageHeight)}) {
+            QImage image(note, QImage::Format_Alpha8);
+            image.fill(0);
+            image.setPixel(note.width() - 1, note.height() - 1, 0xc0);
+            layer->addImage(image);
+        }
+        scene.addLayer(layer, 1);
+        break;
+    }
+    }
+    scene.updateMaxFrameNumber();
+}
+
 } // namespace
 
 class TestSceneFile : public QObject
@@ -77,6 +127,8 @@ private slots:
     void cancellingReturnsTwoAndLeavesNoDialog();
     void quickWorkNeverShowsTheDialog();
     void failedSavesKeepThePreviousFile();
+    void everySceneTheProgramSavesReadsBack_data();
+    void everySceneTheProgramSavesReadsBack();
 
 private:
     QObject m_toolOwner;
@@ -423,6 +475,35 @@ void TestSceneFile::failedSavesKeepThePreviousFile()
     QCOMPARE(Model::SceneWriter(&rich.scene, nullptr).writeFile(path, &error), 0);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), write(&rich.scene));
+}
+
+void TestSceneFile::everySceneTheProgramSavesReadsBack_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<Kind>("kind");
+    for (QSize const size : {QSize(64, 64), QSize(320, 240), QSize(640, 48), QSize(256, 256),
+                             QSize(1, 1), QSize(Model::Scene::maximumFrameSide, 2)}) {
+        for (auto const& [name, kind] : {std::pair{"strokes", Kind::Strokes},
+                                         std::pair{"pictures", Kind::Pictures},
+                                         std::pair{"sound", Kind::Sound},
+                                         std::pair{"notes", Kind::Notes}})
+            QTest::addRow("%dx%d %s", size.width(), size.height(), name) << size << kind;
+    }
+}
+
+void TestSceneFile::everySceneTheProgramSavesReadsBack()
+{
+    QFETCH(QSize, size);
+    QFETCH(Kind, kind);
+    Model::Scene scene;
+    fillWith(scene, size, kind, m_pen);
+    int result = -1;
+    QByteArray const bytes = write(&scene, &result);
+    QCOMPARE(result, 0);
+    Model::Scene copy;
+    QString error;
+    QVERIFY2(read(&copy, bytes, &error) == 0, qPrintable(error));
+    QCOMPARE(describe(copy), describe(scene));
 }
 
 QUILLMERE_TEST_MAIN(TestSceneFile)

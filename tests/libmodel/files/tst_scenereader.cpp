@@ -664,11 +664,13 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
                                                   << QStringLiteral("Damaged annotation image data");
     QTest::newRow("notes of three bytes") << notes(QStringLiteral("AAAA")) << QStringLiteral("Damaged annotation image data");
     // Thirteen bytes that would decode to a quarter of a gigabyte; notes are
-    // never larger than the frame (64 x 48).
+    // never larger than the sheet makes them (1024 x 128 at most).
     QTest::newRow("notes of 16384 x 16384") << notes(QStringLiteral("AABAAAAAQAAAAAABCg=="))
                                             << QStringLiteral("Damaged annotation image data");
-    QTest::newRow("notes a pixel wider than the frame") << notes(QStringLiteral("AAAAQQAAADAAAAABCg=="))
-                                                        << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("notes a pixel wider than the sheet makes them")
+        << notes(QStringLiteral("AAAEAQAAADgAAAABCg==")) << QStringLiteral("Damaged annotation image data");
+    QTest::newRow("notes a pixel taller than the sheet makes them")
+        << notes(QStringLiteral("AAAAAQAAAIEAAAABCg==")) << QStringLiteral("Damaged annotation image data");
     QTest::newRow("sound that is no sound file")
         << sound(QStringLiteral("0"), QString::fromLatin1(QByteArray("Not a sound at all.").toBase64()))
         << QStringLiteral("Damaged sound data");

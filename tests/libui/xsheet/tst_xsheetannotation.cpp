@@ -10,8 +10,11 @@
 #include "SheetFixture.h"
 #include "TabletEvents.h"
 
+#include "files/SceneReader.h"
+#include "files/SceneWriter.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/AnnotationLayer.h"
+#include "settings/Settings.h"
 #include "startup/Init.h"
 #include "strokes/StrokeEngine.h"
 #include "tools/Cursor.h"
@@ -19,6 +22,8 @@
 #include "tools/ToolManager.h"
 #include "xsheet/AnnotationGizmo.h"
 
+#include <QBuffer>
+#include <QScopeGuard>
 #include <QUndoStack>
 
 using SheetFixture::Sheet;
@@ -118,6 +123,8 @@ private slots:
     void mouseStrokeGrowsOnlyWithAButtonHeld();
     void newThumbnailSizeCommitsTheStroke();
     void cursorFollowsTheTool();
+    void notesSurviveTheSceneFileAtAnyFrameSize_data();
+    void notesSurviveTheSceneFileAtAnyFrameSize();
 };
 
 void TestXSheetAnnotation::initTestCase()
@@ -336,6 +343,57 @@ void TestXSheetAnnotation::cursorFollowsTheTool()
     // Off the column's frames, the arrow.
     hover(viewport, s.noteCell(6).center() + QPoint(0, s.sheet.rowHeight()));
     QCOMPARE(s.sheet.cursorKind(), 0);
+}
+
+void TestXSheetAnnotation::notesSurviveTheSceneFileAtAnyFrameSize_data()
+{
+    QTest::addColumn<QSize>("frame");
+    QTest::addColumn<KW::ThumbnailSize>("thumbnails");
+    QTest::addColumn<int>("uiScale");
+    KW::ThumbnailSize const medium = KW::ThumbnailSize::ThumbnailMedium;
+    QTest::newRow("64x64") << QSize(64, 64) << medium << 100;
+    QTest::newRow("320x240") << QSize(320, 240) << medium << 100;
+    QTest::newRow("640x48") << QSize(640, 48) << medium << 100;
+    QTest::newRow("256x256") << QSize(256, 256) << medium << 100;
+    QTest::newRow("64x64, large at 150%") << QSize(64, 64) << KW::ThumbnailSize::ThumbnailLarge << 150;
+    QTest::newRow("640x48, tiny at 75%") << QSize(640, 48) << KW::ThumbnailSize::ThumbnailTiny << 75;
+    QTest::newRow("48x640, large at 150%") << QSize(48, 640) << KW::ThumbnailSize::ThumbnailLarge << 150;
+}
+
+void TestXSheetAnnotation::notesSurviveTheSceneFileAtAnyFrameSize()
+{
+    QFETCH(QSize, frame);
+    QFETCH(KW::ThumbnailSize, thumbnails);
+    QFETCH(int, uiScale);
+    Model::Settings::instance()->setUIScalePercent(uiScale);
+    auto const restore = qScopeGuard([] {
+        Model::Settings::instance()->setUIScalePercent(Model::Settings::defaultUIScalePercent);
+    });
+    NotesSheet s;
+    s.scene->setFrameSize(frame, KW::FitMode::FitModeKeepAspect, nullptr);
+    s.scene->setThumbnailSize(thumbnails, true);
+    s.show();
+    // Across the whole of two notes cells.
+    QRect const first = s.noteCell(1);
+    QRect const second = s.noteCell(2);
+    s.scribble(first.topLeft() + QPoint(2, 2), second.bottomRight() - QPoint(2, 2));
+    s.lift(second.bottomRight() - QPoint(2, 2));
+    QVERIFY(inked(s.note(2)) > 0);
+
+    QByteArray bytes;
+    {
+        QBuffer out(&bytes);
+        out.open(QIODevice::WriteOnly | QIODevice::Text);
+        QCOMPARE(Model::SceneWriter(s.scene, nullptr).writeFile(&out), 0);
+    }
+    Model::Scene copy;
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly | QIODevice::Text);
+    Model::SceneReader reader(&copy, nullptr);
+    QVERIFY2(reader.read(&in) == 0, qPrintable(reader.errorString()));
+    QCOMPARE(copy.frameSize(), frame);
+    for (int f = 1; f <= s.scene->maximumFrameNumber(); ++f)
+        QCOMPARE(copy.annotationImage(f), s.note(f));
 }
 
 QUILLMERE_TEST_MAIN(TestXSheetAnnotation)
