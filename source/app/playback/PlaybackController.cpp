@@ -49,13 +49,25 @@ PlaybackController::PlaybackController(QObject* parent, PlaybackClock* clock)
     : QObject(parent)
     , d(std::make_unique<Data>())
 {
-    d->clock = clock ? clock : new SteadyPlaybackClock(this);
+    setClock(clock ? clock : new SteadyPlaybackClock(this));
+}
+
+PlaybackController::~PlaybackController() = default;
+
+void PlaybackController::setClock(PlaybackClock* clock)
+{
+    if (!clock || clock == d->clock)
+        return;
+    if (d->clock) {
+        if (isPlaying())
+            stop();
+        delete d->clock;
+    }
+    d->clock = clock;
     d->clock->setParent(this);
     d->clock->setInterval(d->interval);
     connect(d->clock, &PlaybackClock::timeout, this, &PlaybackController::showNextFrame);
 }
-
-PlaybackController::~PlaybackController() = default;
 
 bool PlaybackController::isPlaying() const
 {

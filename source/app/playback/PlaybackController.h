@@ -47,6 +47,11 @@ public:
     explicit PlaybackController(QObject* parent = nullptr, PlaybackClock* clock = nullptr);
     ~PlaybackController() override;
 
+    // Takes another clock in place of the current one, which goes; a run in
+    // progress stops first. For tests of a window that made its controller
+    // with the real clock.
+    void setClock(PlaybackClock* clock);
+
     // The timer is active or the run is paused.
     bool isPlaying() const;
     double frameRate() const;
