@@ -267,9 +267,10 @@ private slots:
         f.asked.clear();
 
         QVERIFY(!(saveAs ? f.window->saveSceneAs() : f.window->saveScene()));
-        QCOMPARE(f.asked, QStringList{QString("Cannot write file %1:\n%2.")
-                                          .arg(QDir::toNativeSeparators(target),
-                                               Model::FileWriter::systemReason(ENOSPC))});
+        QCOMPARE(f.asked.filter("Cannot write"),
+                 QStringList{QString("Cannot write file %1:\n%2.")
+                                 .arg(QDir::toNativeSeparators(target),
+                                      Model::FileWriter::systemReason(ENOSPC))});
         QCOMPARE(readFile(target), earlier);
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{".filler", "walk.kw"}));

@@ -61,18 +61,22 @@ void cancelAtStep(QProgressDialog* dialog, int step)
 
 enum class Kind { Strokes, Pictures, Sound, Notes };
 
-// A scene of that frame size whose one layer of the kind holds what the
-// program puts there: a drawn stroke, a picture of the frame's size, a
-// tone, or notes as large as the sheet makes them and as the file allows.
+// A scene of that frame size with a stroke layer of two frames, as a new
+// scene has, and a layer of the kind holding what the program puts there:
+// a drawn stroke, a picture of the frame's size, a tone, or notes as large
+// as the sheet makes them and as the file allows.
 void fillWith(Model::Scene& scene, QSize const& size, Kind kind, Model::Tool* pen)
 {
     scene.setFrameSize(size, KW::FitMode::FitModeIgnore, nullptr);
+    auto base = std::make_shared<Model::StrokeLayer>(QColor(Qt::black), size, nullptr);
+    base->insertBlankFrameAfter(1);
+    scene.addLayer(base, 0);
     switch (kind) {
     case Kind::Strokes: {
         auto layer = std::make_shared<Model::StrokeLayer>(QColor(Qt::darkRed), size, nullptr);
         QVERIFY(layer->appendStroke(1, stroke(pen, size, QPointF(0, 0),
                                               QPointF(size.width(), size.height()))));
-        scene.addLayer(layer, 0);
+        scene.addLayer(layer, 1);
         break;
     }
     case Kind::Pictures: {
@@ -81,18 +85,16 @@ void fillWith(Model::Scene& scene, QSize const& size, Kind kind, Model::Tool* pe
         picture.fill(QColor(30, 140, 90));
         layer->frames().clear();
         layer->frames().append(original(std::make_shared<Model::ImageDrawing>(picture)));
-        scene.addLayer(layer, 0);
+        scene.addLayer(layer, 1);
         break;
     }
     case Kind::Sound: {
         auto layer = std::make_shared<Model::AudioLayer>(nullptr);
         layer->setOriginalAudioData(SoundFixtures::toneWav(0.5));
-        scene.addLayer(layer, 0);
+        scene.addLayer(layer, 1);
         break;
     }
     case Kind::Notes: {
-        scene.addLayer(std::make_shared<Model::StrokeLayer>(QColor(Qt::black), size, nullptr), 0);
-        scene.layer(0)->insertBlankFrameAfter(1);
         auto layer = std::make_shared<Model::AnnotationLayer>(nullptr);
         for (QSize const note : {QSize(336, 56),
                                  QSize(Model::AnnotationLayer::maximumImageWidth,
@@ -107,6 +109,7 @@ void fillWith(Model::Scene& scene, QSize const& size, Kind kind, Model::Tool* pe
     }
     }
     scene.updateMaxFrameNumber();
+    scene.setFrameRange(1, scene.maximumFrameNumber(), 1, 0);
 }
 
 } // namespace
