@@ -283,6 +283,10 @@ public slots:
     void onActionDiscardAudio();
     void onFramesLost();
     void onPlaybackChanged(bool playing);
+    // The frame becomes the active one and the sheet shows its row.
+    void settleOnFrame(int frame);
+    // A stroke begun while playing stops on the frame on screen.
+    void onStrokeAboutToBegin();
     // Frame-number label of the controls bar
     void setupFrameNumberLabel();
     void updateFrameNumberLabel(int frame, bool scrubbedOnward);

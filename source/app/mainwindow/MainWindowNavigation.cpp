@@ -244,6 +244,31 @@ void MainWindow::onPlaybackChanged(bool playing)
     }
 }
 
+void MainWindow::settleOnFrame(int frame)
+{
+    Model::Scene* scene = quillmereScene();
+    if (!scene)
+        return;
+    setActiveFrameAndLayer(frame, scene->activeLayerIdx(), Model::Scene::AcceptVirtualLastFrame);
+    d->xsheet->scrollToRow(scene->activeFrame() - scene->minimumFrameRangeNumber());
+}
+
+void MainWindow::onStrokeAboutToBegin()
+{
+    Model::Scene* scene = quillmereScene();
+    if (!scene || !m_playbackController->isPlaying())
+        return;
+    // The pen draws on the frame on screen: playback stops there and that
+    // frame becomes the active one before the canvas begins the stroke. A
+    // frame past the active layer's end cannot take a drawing; the canvas
+    // then refuses the stroke and playback goes on.
+    const int shown = scene->scrubFrame() > 0 ? scene->scrubFrame() : scene->activeFrame();
+    if (shown > scene->virtualLayerLength(scene->activeLayerIdx()))
+        return;
+    m_playbackController->stopPlayback();
+    settleOnFrame(shown);
+}
+
 void MainWindow::setupFrameNumberLabel()
 {
     QLabel* label = d->frameNumberLabel;

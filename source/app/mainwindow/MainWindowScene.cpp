@@ -209,12 +209,7 @@ void MainWindow::connectSceneToWindow(Model::KWScene* kwscene)
             [this](int frame, int) { m_playbackController->setActiveFrame(frame); });
     connect(m_playbackController, &PlaybackController::showFrame, scene, &Model::Scene::setScrubFrame);
     kwscene->saveConnection(connect(m_playbackController, &PlaybackController::updateActiveFrame, this,
-                                    [this, scene](int frame) {
-                                        setActiveFrameAndLayer(frame, scene->activeLayerIdx(),
-                                                               Model::Scene::AcceptVirtualLastFrame);
-                                        d->xsheet->scrollToRow(scene->activeFrame()
-                                                               - scene->minimumFrameRangeNumber());
-                                    }));
+                                    &MainWindow::settleOnFrame));
     kwscene->saveConnection(connect(m_playbackController, &PlaybackController::audioPlaybackChanged,
                                     scene, [scene](bool on, int frame) {
                                         if (on)
@@ -351,7 +346,10 @@ void MainWindow::setActiveFrameAndLayer(int frame, int layer, Model::Scene::SetF
         stack->push(new Commands::Stroke(bundle, index, scene->endStroke()));
         stack->push(new Commands::SetActiveFrameAndLayer(scene, frame, layer, d->rememberedFrame,
                                                          Model::Scene::AcceptVirtualLastFrame));
-        scene->beginStroke(std::move(guide));
+        // Not on a cell the tool may not draw on: the release would leave
+        // that stroke open.
+        if (Model::ToolManager::instance()->currentToolState() == Model::Tool::Usable)
+            scene->beginStroke(std::move(guide));
         return;
     }
     stack->push(new Commands::SetActiveFrameAndLayer(scene, frame, layer, d->rememberedFrame,

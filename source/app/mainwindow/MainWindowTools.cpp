@@ -114,6 +114,7 @@ void MainWindow::connectToolRoutes()
     connect(paper, &UI::Paper::offPegsTransformChanged, this,
             &MainWindow::setOffPegsTransformation);
     connect(paper, &UI::Paper::rightButtonPressed, this, &MainWindow::onPaperRightButtonPressed);
+    connect(paper, &UI::Paper::strokeAboutToBegin, this, &MainWindow::onStrokeAboutToBegin);
     connect(qApp, &QGuiApplication::focusObjectChanged, this, &MainWindow::onFocusObjectChanged);
 }
 

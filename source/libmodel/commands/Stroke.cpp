@@ -31,6 +31,7 @@ struct Stroke::Data
     QMap<QModelIndex, QUuid> newCellIds;
     // The cells that took the stroke in the last redo, in order.
     QList<QModelIndex> accepted;
+    bool redone = false;
 };
 
 Stroke::Stroke(Model::KWScene* scene, QModelIndex const& index,
@@ -169,6 +170,12 @@ void Stroke::redo()
         }
         appendTo(index);
     }
+    // A stroke that no drawing took (an eraser on a blank drawing, a layer
+    // that holds no strokes) is no edit: the stack drops it rather than keep
+    // an entry whose undo does nothing.
+    if (!d->redone && d->accepted.isEmpty() && d->newDrawingChanges.isEmpty())
+        setObsolete(true);
+    d->redone = true;
 }
 
 void Stroke::undo()

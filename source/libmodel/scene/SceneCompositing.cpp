@@ -94,7 +94,10 @@ QList<std::pair<VisualLayer const*, QRect>> Scene::shownLayerParts(int frame,
 
 void Scene::updateCachedCurrentFramePixmap()
 {
-    int const frame = isScrubFrameShown() ? d->scrubFrame : shownFrame();
+    // Always the active frame: a scrub frame is painted live and never from
+    // this picture, and a picture made of it would outlast the scrubbing and
+    // show another frame's drawings under the active frame's number.
+    int const frame = shownFrame();
     QList<std::pair<VisualLayer const*, QRect>> const parts =
         shownLayerParts(frame, visualLayer(validActiveLayer()));
     QRect ink;

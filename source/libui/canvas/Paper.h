@@ -134,6 +134,10 @@ signals:
     void devicePressedChanged(bool pressed);
     void scrubOffsetChanged(int offset);
     void rightButtonPressed(Qt::KeyboardModifiers modifiers);
+    // The pen or eraser goes down to draw. A receiver that shows another
+    // frame than the active one (playback) may make it the active one now;
+    // while another frame stays on screen no stroke begins.
+    void strokeAboutToBegin();
 
 protected:
     bool event(QEvent* event) override;

@@ -66,6 +66,12 @@ void Paper::PaperPrivate::routePress(const PaperPointer& p, bool tablet)
             processPenAdjustmentPress();
             return;
         }
+        emit q->strokeAboutToBegin();
+        // While another frame than the active one is on screen (playback,
+        // scrubbing) a stroke would land where the user does not look. The
+        // frame may have changed, and with it what the tool may do.
+        if (scene->scrubFrame() > 0 || toolState() != Model::Tool::Usable)
+            return;
         beginStroke(p, tablet ? tabletAnchor : mouseAnchor);
     } else if (toolType == Model::Tool::OffPegs) {
         processOffPegsPress(position);
@@ -110,8 +116,10 @@ void Paper::PaperPrivate::routeRelease(const PaperPointer& p)
 {
     const QPointF& position = p.position;
     if (isDrawingType(toolType)) {
-        if (toolState() == Model::Tool::Usable && Model::Tool::m_enabled)
-            finishStroke();
+        // Also when the tool may no longer draw (its layer was hidden while
+        // the pen was down): a stroke left open would be dropped by the next
+        // one. Without a stroke under way this does nothing.
+        finishStroke();
     } else if (isViewType(toolType)) {
         commitViewGesture();
     } else if (toolType == Model::Tool::OffPegs) {

@@ -218,21 +218,33 @@ private slots:
         QCOMPARE(scene->activeFrame(), 4);
     }
 
+    void movingTheFrameWhileDrawingSplitsTheStroke_data()
+    {
+        QTest::addColumn<bool>("clonesLocked");
+        QTest::newRow("onto a hold") << false;
+        // The pen may not draw there: the stroke ends and none begins.
+        QTest::newRow("onto a hold, clones locked") << true;
+    }
+
     void movingTheFrameWhileDrawingSplitsTheStroke()
     {
+        QFETCH(bool, clonesLocked);
         MainWindowFixture f;
         Model::Scene* scene = f.scene();
         holdFirstLayer(scene, 4);
+        Model::Settings::instance()->setClonesLockedForDrawing(clonesLocked);
         scene->beginStroke(guide(QPointF(100, 100)));
         scene->addStrokePoint(guide(QPointF(300, 200)));
         const int before = scene->undoStack()->count();
         f.window->setActiveFrame(3);
+        Model::Settings::instance()->setClonesLockedForDrawing(false);
         QCOMPARE(scene->activeFrame(), 3);
         QCOMPARE(scene->undoStack()->count(), before + 2);
         QVERIFY(!dynamic_cast<const Commands::SetActiveFrameAndLayer*>(
             scene->undoStack()->command(before)));
-        QVERIFY(scene->hasActiveStroke());
-        QCOMPARE(scene->activeStroke()->guidePoints().first().position, QPointF(300, 200));
+        QCOMPARE(scene->hasActiveStroke(), !clonesLocked);
+        if (!clonesLocked)
+            QCOMPARE(scene->activeStroke()->guidePoints().first().position, QPointF(300, 200));
     }
 
     void selectingACellMakesItActive()

@@ -96,8 +96,18 @@ void TestStrokeCommands::unacceptableStrokesLeaveNothing()
         &f.bundle, QList<QModelIndex>{QModelIndex(), f.cell(CommandScene::Notes, 1)}, stamp())));
     QVERIFY(!f.push(
         new Commands::Stroke(nullptr, QList<QModelIndex>{f.cell(CommandScene::Ink, 1)}, stamp())));
+    // Strokes that no drawing takes leave no entry either.
+    QVERIFY(!f.push(new Commands::Stroke(&f.bundle, f.cell(CommandScene::Ref, 1), stamp())));
+    QVERIFY(!f.push(new Commands::Stroke(&f.bundle, QList<QModelIndex>{f.cell(CommandScene::Ref, 3)},
+                                         stamp())));
     QCOMPARE(f.stack->count(), 0);
     QCOMPARE(f.snapshot().lines(), before.lines());
+
+    f.model->insertBlankDrawingAt(f.cell(CommandScene::Ink, 5));
+    QCOMPARE(f.strokes(CommandScene::Ink, 5), 0);
+    QVERIFY(!f.push(new Commands::Stroke(&f.bundle, f.cell(CommandScene::Ink, 5),
+                                         drawnWith(Model::Tool::Erase))));
+    QCOMPARE(f.stack->count(), 0);
 }
 
 void TestStrokeCommands::strokeKeepsTheCopyIdOfItsFirstRedo()

@@ -114,7 +114,7 @@ private slots:
     void swapLayerPutsTheNewObjectInPlace();
 
     void cachedPictureComposesLayersBottomUpWithTheActiveLayerLast();
-    void cachedPictureShowsTheScrubFrameOrNothingPastTheRange();
+    void cachedPictureShowsTheActiveFrameOrNothingPastTheRange();
 
     void lookupLayerItem();
     void lookupFindsNothing_data();
@@ -884,7 +884,7 @@ void TestScene::cachedPictureComposesLayersBottomUpWithTheActiveLayerLast()
     empty.updateCachedFramePixmap(true);
 }
 
-void TestScene::cachedPictureShowsTheScrubFrameOrNothingPastTheRange()
+void TestScene::cachedPictureShowsTheActiveFrameOrNothingPastTheRange()
 {
     QStringList log;
     Model::Scene scene;
@@ -899,11 +899,14 @@ void TestScene::cachedPictureShowsTheScrubFrameOrNothingPastTheRange()
     scene.updateCachedFramePixmap(true);
     QCOMPARE(log, (QStringList{"a:-1", "b:-1"}));
 
-    // While a scrub frame is shown the current picture is of that frame.
+    // While a scrub frame is shown the pictures stay of the active frame:
+    // the scrub frame is painted live, and the view comes back to the
+    // active frame when scrubbing ends.
+    scene.setActiveFrameAndLayer(2, 1, Model::Scene::KeepWithinDrawnFrames);
     scene.setScrubFrame(5);
     log.clear();
     scene.updateCachedFramePixmap(true);
-    QCOMPARE(log, (QStringList{"a:5", "b:5"}));
+    QCOMPARE(log, (QStringList{"a:2", "b:2"}));
 }
 
 void TestScene::lookupLayerItem()

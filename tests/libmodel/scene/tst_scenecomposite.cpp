@@ -410,8 +410,14 @@ void TestSceneComposite::scrubFrameIsPaintedLiveWithoutBacklight()
     s.blue->appendStroke(1, block(QRect(45, 2, 8, 6)));
     COMPARE_PIXEL(paint(s.scene), RedBefore, 255, 0, 0, 255);
 
+    // An edit made while scrubbing rebuilds the pictures, of the active
+    // frame still: the view comes back to it.
+    s.scene.updateCachedFramePixmap(true);
     s.scene.unsetScrubFrame();
-    COMPARE_TINT(paint(s.scene), RedAfter, 330);
+    QImage const back = paint(s.scene);
+    COMPARE_PIXEL(back, BlueOnly, 0, 0, 255, 255);
+    COMPARE_TINT(back, BlueBefore, 270);
+    COMPARE_TINT(back, RedAfter, 330);
 }
 
 void TestSceneComposite::pastTheRangeOnlyTheBacklightShows()
