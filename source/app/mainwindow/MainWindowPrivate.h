@@ -95,6 +95,8 @@ struct MainWindow::Private
     bool xsheetOnLeft = true;
     bool xsheetDetached = false;
     bool xsheetVisible = true;
+    // The program has one window, so its first show is the process's.
+    bool shownBefore = false;
 
     // Scene switching
     int rememberedFrame = -1;

@@ -54,16 +54,19 @@ void MainWindow::saveSettings()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    // Once per process: later shows (after minimising, say) keep the view.
-    static bool shownBefore = false;
-    if (shownBefore)
+    // Once: later shows (after minimising, say) keep the view.
+    if (d->shownBefore)
         return;
-    shownBefore = true;
+    d->shownBefore = true;
     QTimer::singleShot(0, this, [this] {
         updateDevicePixelRatio();
         ui->scrollAreaWidgetContents->setZoomLevelCenteringOnOrigin(1.0);
         if (QWindow* window = windowHandle())
             connect(window, &QWindow::screenChanged, this, &MainWindow::updateDevicePixelRatio);
+        // Only now does the stored layout take effect: the sheet's width is
+        // shared with a canvas of its real size, and a detached sheet moves
+        // to its own window.
+        updateXSheetLocation();
         Model::ActionManager* actions = Model::ActionManager::instance();
         if (actions->action(KW::Action::XSheetShow)->isChecked()
             && actions->action(KW::Action::XSheetDetachSeparateWindow)->isChecked())

@@ -5,6 +5,7 @@
 #include "actions/ActionManager.h"
 #include "canvas/Paper.h"
 #include "settings/Settings.h"
+#include "xsheet/DetachedXSheet.h"
 #include "xsheet/XSheetPane.h"
 
 #include <QAction>
@@ -34,7 +35,6 @@ class TestMainWindowState : public QObject
 private slots:
     void init() { TestSupport::clearSettings(); }
 
-    // First, since only the first show of the process starts the view afresh.
     void onlyTheFirstShowResetsTheZoom()
     {
         MainWindowFixture f;
@@ -129,8 +129,11 @@ private slots:
         QTest::addColumn<bool>("detached");
         QTest::addColumn<bool>("visible");
         QTest::newRow("left, shown") << true << false << true;
+        QTest::newRow("right, shown") << false << false << true;
         QTest::newRow("right, hidden") << false << false << false;
+        QTest::newRow("left, hidden") << true << false << false;
         QTest::newRow("detached") << true << true << true;
+        QTest::newRow("detached, hidden") << false << true << false;
     }
 
     void storedLayoutIsRestored()
@@ -138,18 +141,45 @@ private slots:
         QFETCH(bool, onLeft);
         QFETCH(bool, detached);
         QFETCH(bool, visible);
-        Model::Settings::instance()->setMainWindowSettings({}, onLeft, detached, visible, 0);
+        const int storedWidth = 280;
+        Model::Settings::instance()->setMainWindowSettings({}, onLeft, detached, visible,
+                                                           storedWidth);
+        for (KW::Action side : {KW::Action::XSheetLeftSide, KW::Action::XSheetRightSide})
+            action(side)->setChecked(false);
 
         QSignalSpy showToggled(action(KW::Action::XSheetShow), &QAction::toggled);
         QSignalSpy detachToggled(action(KW::Action::XSheetDetachSeparateWindow), &QAction::toggled);
         MainWindowFixture f;
         auto* pane = f.window->findChild<UI::XSheetPane*>();
-        QCOMPARE(splitter(f.window.get())->indexOf(pane), onLeft ? 0 : 1);
+        QSplitter* s = splitter(f.window.get());
+        QCOMPARE(s->indexOf(pane), onLeft ? 0 : 1);
         QCOMPARE(action(KW::Action::XSheetShow)->isChecked(), visible);
         QCOMPARE(action(KW::Action::XSheetDetachSeparateWindow)->isChecked(), detached);
         // Restoring is not a user's choice: nothing reacts to it.
         QVERIFY(showToggled.isEmpty());
         QVERIFY(detachToggled.isEmpty());
+
+        // What the user sees once the window is on screen.
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto* detachedWindow = f.window->findChild<UI::DetachedXSheet*>();
+        QVERIFY(detachedWindow);
+        QTRY_COMPARE(action(KW::Action::XSheetLeftSide)->isChecked(), onLeft);
+        QCOMPARE(action(KW::Action::XSheetRightSide)->isChecked(), !onLeft);
+        QCOMPARE(action(KW::Action::XSheetShow)->isChecked(), visible);
+        if (detached) {
+            QCOMPARE(pane->window(), detachedWindow);
+            QCOMPARE(s->indexOf(pane), -1);
+            QTRY_COMPARE(detachedWindow->isVisible(), visible);
+            if (visible)
+                QVERIFY(pane->isVisible());
+        } else {
+            QCOMPARE(pane->window(), f.window.get());
+            QVERIFY(!detachedWindow->isVisible());
+            const int index = s->indexOf(pane);
+            QCOMPARE(index, onLeft ? 0 : s->count() - 1);
+            QCOMPARE(s->sizes().at(index), visible ? storedWidth : 0);
+        }
     }
 };
 
