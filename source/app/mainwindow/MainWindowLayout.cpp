@@ -313,6 +313,7 @@ void MainWindow::restoreSettings()
 void MainWindow::updateUISize()
 {
     const QSize icons(iconSide(), iconSide());
+    setupFrameNumberLabel();
     d->controlsBar->updateUISize();
     d->mirrorIndicator->updateUISize();
     d->backlightIndicator->updateUISize();

@@ -15,6 +15,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QUndoStack>
 
@@ -95,6 +97,36 @@ private slots:
         MainWindowFixture f;
         expectControlsBarIcons(f.window.get(), QSize(40, 40));
         settings->setUIScalePercent(100);
+    }
+
+    void frameNumberLabelFollowsTheUIScale_data()
+    {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<int>("points");
+        QTest::newRow("75 %") << 75 << 15;
+        QTest::newRow("125 %") << 125 << 26;
+        QTest::newRow("150 %") << 150 << 31;
+    }
+
+    void frameNumberLabelFollowsTheUIScale()
+    {
+        QFETCH(int, percent);
+        QFETCH(int, points);
+        Model::Settings* settings = Model::Settings::instance();
+        settings->setUIScalePercent(100);
+        MainWindowFixture f;
+        auto* label = f.window->findChild<QLabel*>(QStringLiteral("labelCurrentFrameNumber"));
+        QVERIFY(label);
+        QCOMPARE(label->font().pointSize(), 21);
+
+        settings->setUIScalePercent(percent);
+        QCOMPARE(label->font().pointSize(), points);
+        QCOMPARE(label->minimumWidth(),
+                 QFontMetrics(label->font()).horizontalAdvance(QStringLiteral("00000")));
+        QVERIFY(label->minimumWidth() != QFontMetrics(QFont(label->font().family(), 21))
+                                              .horizontalAdvance(QStringLiteral("00000")));
+        settings->setUIScalePercent(100);
+        QCOMPARE(label->font().pointSize(), 21);
     }
 
     void settingsReachTheirViews()
