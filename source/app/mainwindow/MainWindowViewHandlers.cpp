@@ -91,6 +91,8 @@ void MainWindow::onActionGridOnOff(bool checked)
 
 void MainWindow::onActionMirrorView(bool checked)
 {
+    // A stroke carried on under the flipped view would run off mirrored.
+    endCurrentStroke();
     ui->scrollAreaWidgetContents->setMirrorView(checked);
 }
 
