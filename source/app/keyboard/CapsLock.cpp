@@ -17,9 +17,21 @@ bool CapsLock::isOn(const QKeyEvent* event)
 {
     if (forced())
         return *forced();
-    if (!event || QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (!event)
         return false;
-    return (event->nativeModifiers() & X11LockMask) != 0;
+    return isOn(QGuiApplication::platformName(), event->nativeModifiers());
+}
+
+bool CapsLock::isOn(const QString& platformName, quint32 nativeModifiers)
+{
+    quint32 mask = 0;
+    if (platformName == QLatin1String("xcb") || platformName.startsWith(QLatin1String("wayland")))
+        mask = X11LockMask;
+    else if (platformName == QLatin1String("windows"))
+        mask = WindowsCapsLockMask;
+    else if (platformName == QLatin1String("cocoa"))
+        mask = MacCapsLockMask;
+    return (nativeModifiers & mask) != 0;
 }
 
 void CapsLock::force(std::optional<bool> on)

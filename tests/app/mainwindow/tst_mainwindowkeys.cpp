@@ -235,6 +235,31 @@ private slots:
         QCOMPARE(f.scene()->activeFrame(), 1);
     }
 
+    void capsLockIsReadFromEachPlatformsFlags_data()
+    {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<quint32>("flags");
+        QTest::addColumn<bool>("on");
+        // Shift, Control and Num Lock held beside it tell nothing.
+        QTest::newRow("x11 lock bit") << "xcb" << quint32(0x2 | 0x1 | 0x4) << true;
+        QTest::newRow("x11 shift only") << "xcb" << quint32(0x1 | 0x10) << false;
+        QTest::newRow("wayland lock bit") << "wayland" << quint32(0x2) << true;
+        QTest::newRow("wayland-egl shift only") << "wayland-egl" << quint32(0x1) << false;
+        QTest::newRow("windows caps lock") << "windows" << quint32(0x100 | 0x1) << true;
+        QTest::newRow("windows num lock") << "windows" << quint32(0x200 | 0x2) << false;
+        QTest::newRow("macos caps lock") << "cocoa" << quint32(0x10000 | 0x20000) << true;
+        QTest::newRow("macos shift") << "cocoa" << quint32(0x20000 | 0x2) << false;
+        QTest::newRow("offscreen reads nothing") << "offscreen" << quint32(0xffffffff) << false;
+    }
+
+    void capsLockIsReadFromEachPlatformsFlags()
+    {
+        QFETCH(QString, platform);
+        QFETCH(quint32, flags);
+        QFETCH(bool, on);
+        QCOMPARE(CapsLock::isOn(platform, flags), on);
+    }
+
     void escapeWithNothingActiveDoesNothing()
     {
         KeysFixture f;
