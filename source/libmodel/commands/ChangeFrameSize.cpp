@@ -55,7 +55,7 @@ void ChangeFrameSize::resize(QSize const& size, KW::FitMode fitMode, bool sheet)
         progress.setAttribute(Qt::WA_Disabled);
         progress.setWindowFlags(Qt::Sheet | Qt::CustomizeWindowHint);
     }
-    s->setFrameSize(size, fitMode, &progress);
+    d->scene->changeFrameSize(size, fitMode, &progress);
 }
 
 void ChangeFrameSize::redo()

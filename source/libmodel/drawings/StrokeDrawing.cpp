@@ -2,6 +2,7 @@
 
 #include "drawings/ColouredInk.h"
 #include "drawings/ColouredInkCache.h"
+#include "drawings/FrameFit.h"
 #include "images/RleImage.h"
 #include "strokes/Blending.h"
 #include "strokes/CompoundStroke.h"
@@ -564,37 +565,8 @@ void StrokeDrawing::changeFrameSize(QSize const& newSize, KW::FitMode fitMode)
         qWarning("StrokeDrawing: frame size %dx%d refused", newSize.width(), newSize.height());
         return;
     }
-    QSize const old = d->size;
-    if (old.width() > 0 && old.height() > 0) {
-        QTransform scale;
-        QTransform translate;
-        double const w = old.width();
-        double const h = old.height();
-        double const W = newSize.width();
-        double const H = newSize.height();
-        switch (fitMode) {
-        case KW::FitMode::FitModeStretch:
-            scale = QTransform::fromScale(W / w, H / h);
-            break;
-        case KW::FitMode::FitModeKeepAspect:
-        case KW::FitMode::FitModeKeepAspectByExpanding: {
-            QSize const fitted =
-                old.scaled(newSize, fitMode == KW::FitMode::FitModeKeepAspect
-                                        ? Qt::KeepAspectRatio
-                                        : Qt::KeepAspectRatioByExpanding);
-            scale = QTransform::fromScale(fitted.width() / w, fitted.height() / h);
-            translate = QTransform::fromTranslate((W - fitted.width()) / 2.0,
-                                                  (H - fitted.height()) / 2.0);
-            break;
-        }
-        case KW::FitMode::FitModeCropCenter:
-            translate = QTransform::fromTranslate((W - w) / 2.0, (H - h) / 2.0);
-            break;
-        case KW::FitMode::FitModeIgnore:
-            break;
-        }
-        d->root->setTransform(d->root->transform() * scale * translate);
-    }
+    if (d->size.width() > 0 && d->size.height() > 0)
+        d->root->setTransform(d->root->transform() * frameFitTransform(d->size, newSize, fitMode));
     d->size = newSize;
     d->thumbnails.clear();
     updateDrawbuffer();

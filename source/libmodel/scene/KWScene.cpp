@@ -1,5 +1,6 @@
 #include "scene/KWScene.h"
 
+#include "drawings/FrameFit.h"
 #include "models/FrameRangeModel.h"
 #include "models/SceneModel.h"
 #include "scene/Scene.h"
@@ -166,6 +167,21 @@ void KWScene::setFloatingSelectionTransform(FloatingSelection::Transform transfo
 FloatingSelection::Transform KWScene::floatingSelectionTransform() const
 {
     return d->floatingSelection ? d->floatingSelection->transform() : FloatingSelection::Transform();
+}
+
+void KWScene::changeFrameSize(QSize const& size, KW::FitMode fitMode,
+                              QProgressDialog* progressDialog)
+{
+    Scene* const s = scene();
+    if (!s)
+        return;
+    QSize const oldSize = s->frameSize();
+    s->setFrameSize(size, fitMode, progressDialog);
+    QSize const newSize = s->frameSize();
+    if (newSize == oldSize || !d->floatingSelection)
+        return;
+    d->floatingSelection->fitToFrame(frameFitTransform(oldSize, newSize, fitMode));
+    emit floatingSelectionChanged();
 }
 
 void KWScene::saveConnection(QMetaObject::Connection const& connection)

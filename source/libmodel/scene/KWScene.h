@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/KW.h"
 #include "strokes/FloatingSelection.h"
 
 #include <QItemSelection>
@@ -11,6 +12,8 @@
 #include <memory>
 
 class QItemSelectionModel;
+class QProgressDialog;
+class QSize;
 class QUndoCommand;
 
 namespace Model {
@@ -56,6 +59,11 @@ public:
     Model::FloatingSelection* floatingSelection() const;
     void setFloatingSelectionTransform(Model::FloatingSelection::Transform transform);
     Model::FloatingSelection::Transform floatingSelectionTransform() const;
+
+    // Resizes the scene's frames (Model::Scene::setFrameSize) and fits the
+    // floating selection as the drawings are fitted, so that it stays over
+    // the drawings it was lifted from.
+    void changeFrameSize(QSize const& size, KW::FitMode fitMode, QProgressDialog* progressDialog);
 
     void saveConnection(QMetaObject::Connection const& connection);
     void disconnectSavedConnections();

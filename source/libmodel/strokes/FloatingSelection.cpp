@@ -64,6 +64,30 @@ void FloatingSelection::setTransform(Transform const& transform)
     d->transform = transform;
 }
 
+void FloatingSelection::fitToFrame(QTransform const& fit)
+{
+    if (fit.isIdentity() || !fit.isInvertible())
+        return;
+    if (d->stroke) {
+        if (d->stroke->type() != 1) {
+            auto compound = std::make_unique<CompoundStroke>();
+            compound->appendStroke(std::move(d->stroke));
+            d->stroke = std::move(compound);
+        }
+        auto* compound = static_cast<CompoundStroke*>(d->stroke.get());
+        compound->setTransform(compound->transform() * fit);
+    }
+    // The selection's own coordinates are fitted with the strokes: each
+    // component is the old one seen through the fit.
+    QTransform const back = fit.inverted();
+    d->transform.first = back * d->transform.first * fit;
+    d->transform.second = back * d->transform.second * fit;
+    d->transform.third = back * d->transform.third * fit;
+    d->transform.centre = fit.map(d->transform.centre);
+    // A collapsed bitmap scaled along would lose its sharpness.
+    d->stampCache.reset();
+}
+
 QImage FloatingSelection::indexedImage() const
 {
     return d->stroke ? d->indexedImage : QImage();

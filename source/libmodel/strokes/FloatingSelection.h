@@ -59,6 +59,14 @@ public:
     // moved along; scaling, mirroring or rotating drops it.
     void setTransform(Transform const& transform);
 
+    // Follows the drawings through a change of the frame size, fit mapping
+    // a point of the old frame to its place in the new one: the lifted
+    // strokes move and scale with the drawing they came from, and the
+    // transform keeps each component's kind (a move stays a move, scaled
+    // with the frame), so that the stamp lands where it would have landed,
+    // fitted as the drawings are.
+    void fitToFrame(QTransform const& fit);
+
     // Null without strokes.
     QImage indexedImage() const;
     // Rebuilds the preview's colour table: entry i is the colour with i/255

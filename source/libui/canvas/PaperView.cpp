@@ -2,6 +2,7 @@
 // and every operation that zooms, turns, mirrors, fits or resets the view.
 #include "canvas/PaperPrivate.h"
 
+#include "scene/KWScene.h"
 #include "scene/Scene.h"
 
 #include <QCursor>
@@ -347,6 +348,10 @@ void Paper::updateFrameSize()
     const double y = h0 >= 1.0 ? std::clamp(c.y() * h / h0, 0.0, std::max(h, 0.0)) : h / 2.0;
 
     d->resetTransforms();
+    // The reset dropped the canvas's copy of the selection's transform; the
+    // selection itself floats on, as after binding a scene.
+    if (d->kwscene)
+        d->selection = d->kwscene->floatingSelectionTransform();
     d->compose();
     d->viewBase = d->viewBase * QTransform::fromTranslate(x - d->viewBase.map(d->viewCenter).x(),
                                                           y - d->viewBase.map(d->viewCenter).y());

@@ -4,19 +4,28 @@
 // the shown window with synthesised pen, mouse and key events.
 #include "../journey/JourneyFixture.h"
 
+#include "FramePicture.h"
 #include "TestSupport.h"
 
 #include "dialogs/CollapseDialog.h"
+#include "dialogs/SceneSettingsDialog.h"
 #include "panels/SpeedDial.h"
 #include "scene/KWScene.h"
 #include "settings/Settings.h"
 #include "strokes/FloatingSelection.h"
+#include "tools/FloatingSelectionTool.h"
 #include "tools/ToolManager.h"
 
 #include <QCheckBox>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
+#include <QRadioButton>
+#include <QtMath>
+
+#include <cmath>
 
 using namespace Journey;
 
@@ -54,6 +63,35 @@ struct DrawnWindow : Prompts, Window
 
     qint64 now = 0;
 };
+
+// A pen stroke under way on frame 1: pressed and moved, not yet lifted.
+// Returns where it began.
+QPointF strokeUnderWay(Window& w)
+{
+    const QPointF from = w.strokeStart(1);
+    w.tablet(QEvent::TabletPress, from, QPointingDevice::PointerType::Pen, 1.0);
+    for (int i = 1; i <= 10; ++i)
+        w.tablet(QEvent::TabletMove, from + QPointF(8.0 * i, 3.0 * i),
+                 QPointingDevice::PointerType::Pen, 1.0);
+    return from;
+}
+
+// Ink within a few pixels of a frame point.
+bool inkedNear(const QImage& frame, QPointF at, int radius = 3)
+{
+    const QPoint c = at.toPoint();
+    for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx)
+            if (frame.rect().contains(c + QPoint(dx, dy)) && qAlpha(frame.pixel(c + QPoint(dx, dy))) > 96)
+                return true;
+    return false;
+}
+
+QPointF onCircle(QPointF centre, double radius, double degrees)
+{
+    const double a = qDegreesToRadians(degrees);
+    return centre + radius * QPointF(std::cos(a), std::sin(a));
+}
 
 } // namespace
 
@@ -401,11 +439,7 @@ private slots:
         Prompts prompts;
         Window w;
         const int steps = w.undo()->count();
-        const QPointF from = w.strokeStart(1);
-        w.tablet(QEvent::TabletPress, from, QPointingDevice::PointerType::Pen, 1.0);
-        for (int i = 1; i <= 10; ++i)
-            w.tablet(QEvent::TabletMove, from + QPointF(8.0 * i, 3.0 * i),
-                     QPointingDevice::PointerType::Pen, 1.0);
+        const QPointF from = strokeUnderWay(w);
         QVERIFY(w.scene()->hasActiveStroke());
 
         key(w.window.get(), QEvent::KeyPress, Qt::Key_Return);
@@ -414,6 +448,165 @@ private slots:
         key(w.window.get(), QEvent::KeyRelease, Qt::Key_Return);
         w.tablet(QEvent::TabletRelease, from + QPointF(80, 30), QPointingDevice::PointerType::Pen, 0);
         QCOMPARE(w.undo()->count(), steps + 1);
+    }
+
+    void mirroringTheViewCommitsTheStrokeInProgress()
+    {
+        Prompts prompts;
+        Window w;
+        const int steps = w.undo()->count();
+        const QPointF from = strokeUnderWay(w);
+        QVERIFY(w.scene()->hasActiveStroke());
+
+        w.trigger(A::MirrorView);
+        QVERIFY(w.paper->mirrorView());
+        QVERIFY(!w.scene()->hasActiveStroke());
+        QCOMPARE(w.undo()->count(), steps + 1);
+        // The rest of the gesture draws nothing under the flipped view.
+        w.tablet(QEvent::TabletMove, from + QPointF(100, 40), QPointingDevice::PointerType::Pen, 1.0);
+        w.tablet(QEvent::TabletRelease, from + QPointF(100, 40), QPointingDevice::PointerType::Pen, 0);
+        QCOMPARE(w.undo()->count(), steps + 1);
+        w.trigger(A::MirrorView);
+        QVERIFY(!w.paper->mirrorView());
+    }
+
+    // A circle lifted and moved, then the frame halved with the aspect kept:
+    // the floating selection shrinks and moves with the drawings, stamps
+    // there, and both undos bring back what was there before.
+    void floatingSelectionFollowsAFrameSizeChange()
+    {
+        Model::Settings* settings = Model::Settings::instance();
+        settings->setDefaultFrameSize(QSize(1280, 720));
+        settings->setCollapseAutomatically(false);
+        Prompts prompts;
+        Window w;
+        w.window->setMonotonicClock([] { return qint64(0); });
+        // Pencil lines on the canvas, also as thin as half a frame makes them.
+        const auto shown = [&w](const QImage& picture, QPointF framePoint) {
+            return w.darkestNear(picture, w.onCanvas(framePoint)) < 225;
+        };
+        const auto blank = [&w](const QImage& picture, QPointF framePoint) {
+            return w.darkestNear(picture, w.onCanvas(framePoint)) > 240;
+        };
+        QCOMPARE(w.scene()->frameSize(), QSize(1280, 720));
+        w.trigger(A::Pencil);
+
+        // A circle of radius 50 about (400, 360), drawn in one stroke.
+        const QPointF centre(400, 360);
+        const double radius = 50;
+        w.tablet(QEvent::TabletPress, w.onCanvas(onCircle(centre, radius, 0)),
+                 QPointingDevice::PointerType::Pen, 1.0);
+        for (int degrees = 8; degrees <= 368; degrees += 8) {
+            w.tablet(QEvent::TabletMove, w.onCanvas(onCircle(centre, radius, degrees)),
+                     QPointingDevice::PointerType::Pen, 1.0);
+            QTest::qWait(2);
+        }
+        w.tablet(QEvent::TabletRelease, w.onCanvas(onCircle(centre, radius, 368)),
+                 QPointingDevice::PointerType::Pen, 0.0);
+        QTest::qWait(20);
+        QVERIFY(inkedNear(TestSupport::framePicture(w.scene()), onCircle(centre, radius, 180)));
+
+        // Lassoed, and dragged 150 px to the right by its inside.
+        w.trigger(A::Lasso);
+        const QPointF corners[] = {{330, 290}, {470, 290}, {470, 430}, {330, 430}, {330, 290}};
+        QPointF last = w.onCanvas(corners[0]);
+        w.tablet(QEvent::TabletPress, last, QPointingDevice::PointerType::Pen, 1.0);
+        for (int i = 1; i < 5; ++i)
+            for (int k = 1; k <= 8; ++k) {
+                last = w.onCanvas(corners[i - 1] + (corners[i] - corners[i - 1]) * (k / 8.0));
+                w.tablet(QEvent::TabletMove, last, QPointingDevice::PointerType::Pen, 1.0);
+            }
+        w.tablet(QEvent::TabletRelease, last, QPointingDevice::PointerType::Pen, 0.0);
+        QCoreApplication::processEvents();
+        QCOMPARE(tools()->currentToolType(), Type::FloatingSelection);
+        Model::KWScene* bundle = w.window->KWScene();
+        QVERIFY(bundle->floatingSelection());
+
+        const QPointF grip = centre + QPointF(-20, 25);
+        w.tablet(QEvent::TabletPress, w.onCanvas(grip), QPointingDevice::PointerType::Pen, 1.0);
+        for (int k = 1; k <= 10; ++k)
+            w.tablet(QEvent::TabletMove, w.onCanvas(grip + QPointF(15.0 * k, 0)),
+                     QPointingDevice::PointerType::Pen, 1.0);
+        w.tablet(QEvent::TabletRelease, w.onCanvas(grip + QPointF(150, 0)),
+                 QPointingDevice::PointerType::Pen, 0.0);
+        QCoreApplication::processEvents();
+        const QPointF moved = centre + QPointF(150, 0);
+        QImage picture = w.canvasPicture();
+        QVERIFY(shown(picture, onCircle(moved, radius, 180)));
+        const int steps = w.undo()->count();
+
+        // The scene settings halve the frame, keeping its aspect.
+        prompts.answer = [](const Model::Prompter::Request& request) {
+            Model::Prompter::Reply reply;
+            if (auto* dialog = qobject_cast<UI::SceneSettingsDialog*>(request.dialog)) {
+                dialog->findChild<QLineEdit*>(QStringLiteral("frameWidth"))->setText(QStringLiteral("640"));
+                dialog->findChild<QLineEdit*>(QStringLiteral("frameHeight"))->setText(QStringLiteral("360"));
+                dialog->findChild<QRadioButton*>(QStringLiteral("radioButtonKeepAspect"))->setChecked(true);
+                reply.result = QDialog::Accepted;
+            }
+            return reply;
+        };
+        w.trigger(A::SceneSettings);
+        QCOMPARE(w.scene()->frameSize(), QSize(640, 360));
+        QCOMPARE(w.undo()->count(), steps + 1);
+        QCOMPARE(tools()->currentToolType(), Type::FloatingSelection);
+
+        // Drawings and selection alike at half their size and place.
+        const QPointF original = centre / 2;
+        const QPointF floating = moved / 2;
+        const double half = radius / 2;
+        picture = w.canvasPicture();
+        for (double degrees : {135.0, 180.0, 225.0})
+            QVERIFY2(shown(picture, onCircle(floating, half, degrees)),
+                     qPrintable(QString::number(degrees)));
+        QVERIFY(blank(picture, floating - QPointF(half + 12, 0)));
+        QVERIFY(shown(picture, onCircle(original, half, 180)));
+        // The canvas's handles follow it: the inside moves it, beyond its edge stamps.
+        auto* selectionTool = qobject_cast<Model::FloatingSelectionTool*>(
+            tools()->tool(Model::Tool::FloatingSelection));
+        QVERIFY(selectionTool);
+        QTest::mouseMove(w.paper, w.onCanvas(floating + QPointF(0, 110)).toPoint());
+        QTRY_COMPARE(selectionTool->cursorType(), Model::FloatingSelectionTool::FSStamp);
+        QTest::mouseMove(w.paper, w.onCanvas(onCircle(floating, half, 180) + QPointF(6, 8)).toPoint());
+        QTRY_COMPARE(selectionTool->cursorType(), Model::FloatingSelectionTool::FSMove);
+
+        // Return stamps it there, at that size.
+        key(w.window.get(), QEvent::KeyPress, Qt::Key_Return);
+        key(w.window.get(), QEvent::KeyRelease, Qt::Key_Return);
+        QCOMPARE(w.undo()->count(), steps + 2);
+        QImage frame = TestSupport::framePicture(w.scene());
+        for (double degrees : {0.0, 90.0, 135.0, 180.0, 225.0, 270.0})
+            QVERIFY2(inkedNear(frame, onCircle(floating, half, degrees)),
+                     qPrintable(QString::number(degrees)));
+        QVERIFY(!inkedNear(frame, floating - QPointF(half + 12, 0)));
+        QVERIFY(!inkedNear(frame, floating + QPointF(half + 12, 0)));
+        QVERIFY(!inkedNear(frame, floating));
+
+        // Undo: no stamp, the selection floating where it was.
+        w.trigger(A::Undo);
+        QCOMPARE(w.scene()->frameSize(), QSize(640, 360));
+        QVERIFY(!inkedNear(TestSupport::framePicture(w.scene()), onCircle(floating, half, 180)));
+        QVERIFY(bundle->floatingSelection());
+        QCOMPARE(tools()->currentToolType(), Type::FloatingSelection);
+        picture = w.canvasPicture();
+        QVERIFY(shown(picture, onCircle(floating, half, 180)));
+
+        // Undo again: the old frame, the selection moved as it was.
+        w.trigger(A::Undo);
+        QCOMPARE(w.scene()->frameSize(), QSize(1280, 720));
+        const QTransform third = bundle->floatingSelectionTransform().third;
+        QVERIFY(qAbs(third.dx() + 150) < 1e-9 && qAbs(third.dy()) < 1e-9);
+        frame = TestSupport::framePicture(w.scene());
+        QVERIFY(inkedNear(frame, onCircle(centre, radius, 180)));
+        QVERIFY(!inkedNear(frame, onCircle(moved, radius, 180)));
+        picture = w.canvasPicture();
+        for (double degrees : {135.0, 180.0, 225.0})
+            QVERIFY2(shown(picture, onCircle(moved, radius, degrees)),
+                     qPrintable(QString::number(degrees)));
+        QVERIFY(blank(picture, moved - QPointF(radius + 12, 0)));
+
+        tools()->setCurrentTool(Type::Draw, Model::Tool::Usable);
+        settings->setDefaultFrameSize(QSize(1920, 1080));
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include "StrokeFixtures.h"
 
+#include "drawings/FrameFit.h"
 #include "drawings/StrokeDrawing.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/StrokeLayer.h"
@@ -96,6 +97,8 @@ private slots:
     void collapsedStampIsReusedWhileOnlyMoving();
     void cancelledCollapseStampsNothingAndCachesNothing();
     void stampWithAParentWidget();
+    void fittedToANewFrameItStampsWithTheDrawings_data();
+    void fittedToANewFrameItStampsWithTheDrawings();
 
 private:
     std::unique_ptr<SingleStroke> pen(const QList<QPointF>& points) const
@@ -384,6 +387,70 @@ void TestFloatingSelection::stampWithAParentWidget()
     QVERIFY(!parent.findChild<QProgressDialog*>());
     const QString problem = mismatch(drawn(*collapsed), drawn(*vector), 255, 12.0);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+}
+
+void TestFloatingSelection::fittedToANewFrameItStampsWithTheDrawings_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<KW::FitMode>("mode");
+    QTest::addColumn<bool>("lifted"); // from a layer, else a lone single stroke
+    QTest::newRow("halved, aspect kept") << QSize(120, 90) << KW::FitMode::FitModeKeepAspect << true;
+    QTest::newRow("wider, aspect kept") << QSize(480, 180) << KW::FitMode::FitModeKeepAspect << true;
+    QTest::newRow("wider, expanding") << QSize(480, 180) << KW::FitMode::FitModeKeepAspectByExpanding
+                                      << true;
+    QTest::newRow("stretched") << QSize(360, 90) << KW::FitMode::FitModeStretch << true;
+    QTest::newRow("cropped") << QSize(200, 200) << KW::FitMode::FitModeCropCenter << true;
+    QTest::newRow("single stroke, stretched") << QSize(360, 90) << KW::FitMode::FitModeStretch
+                                              << false;
+}
+
+// Whatever the fit, the stamp after it is the stamp before it, fitted as the
+// drawings are; the move stays a move.
+void TestFloatingSelection::fittedToANewFrameItStampsWithTheDrawings()
+{
+    QFETCH(QSize, size);
+    QFETCH(KW::FitMode, mode);
+    QFETCH(bool, lifted);
+
+    std::unique_ptr<FloatingSelection> selection;
+    if (lifted) {
+        selection = layerWithStrokes()->createNewFloatingSelection(1, rectPath(Lasso));
+    } else {
+        selection = std::make_unique<FloatingSelection>(pen({{20, 20}, {80, 60}}), QImage(), 1.0);
+    }
+    QVERIFY(selection);
+    const QTransform rotated = QTransform().translate(70, 60).rotate(35).translate(-70, -60);
+    Transform t = transformOf(QTransform::fromScale(0.8, 0.8), rotated,
+                              QTransform::fromTranslate(-40, -10));
+    t.centre = selection->transform().centre;
+    selection->setTransform(t);
+    const QRect before = selection->getTransformedStroke(nullptr)->boundingRect();
+
+    const QRect lifted0 = selection->boundingRect();
+    const QTransform fit = Model::frameFitTransform(FrameSize, size, mode);
+    QVERIFY(!fit.isIdentity());
+    selection->fitToFrame(fit);
+
+    const QRect expected = fit.mapRect(before);
+    const QRect after = selection->getTransformedStroke(nullptr)->boundingRect();
+    for (const auto& [edge, wanted] : {std::pair{after.left(), expected.left()},
+                                       std::pair{after.top(), expected.top()},
+                                       std::pair{after.right(), expected.right()},
+                                       std::pair{after.bottom(), expected.bottom()}})
+        QVERIFY2(std::abs(edge - wanted) <= 2,
+                 qPrintable(QStringLiteral("stamp %1,%2 %3x%4, wanted %5,%6 %7x%8")
+                                .arg(after.x()).arg(after.y()).arg(after.width()).arg(after.height())
+                                .arg(expected.x()).arg(expected.y()).arg(expected.width())
+                                .arg(expected.height())));
+    const Transform fitted = selection->transform();
+    QVERIFY(fitted.third.type() <= QTransform::TxTranslate);
+    QVERIFY(qAbs(fitted.third.dx() + 40 * fit.m11()) < 1e-9);
+    QVERIFY(qAbs(fitted.third.dy() + 10 * fit.m22()) < 1e-9);
+    QCOMPARE(fitted.centre, fit.map(t.centre));
+    // The lifted piece, as the canvas shows it, is fitted along.
+    const QRect piece = fit.mapRect(lifted0);
+    QVERIFY(std::abs(selection->boundingRect().left() - piece.left()) <= 2);
+    QVERIFY(std::abs(selection->boundingRect().right() - piece.right()) <= 2);
 }
 
 QUILLMERE_TEST_MAIN(TestFloatingSelection)

@@ -2,6 +2,7 @@
 // cursor, also with the view turned and mirrored; lassoing; moving, turning,
 // scaling and stamping with the results turned into undo entries as the
 // main window does.
+#include "FramePicture.h"
 #include "TestSupport.h"
 
 #include "PaperInputFixture.h"
@@ -58,16 +59,6 @@ void wireLikeTheMainWindow(Canvas& canvas)
             kws->scene()->undoStack()->push(new Commands::Stroke(
                 kws, kws->currentIndex(), selection->getTransformedStroke(nullptr)));
     });
-}
-
-QImage drawing(Model::Scene* scene)
-{
-    QImage image(scene->frameSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    scene->updateCachedFramePixmap(true);
-    QPainter painter(&image);
-    scene->draw(&painter, image.rect());
-    return image;
 }
 
 bool inked(const QImage& image, const QPointF& at)
@@ -215,7 +206,7 @@ void TestFloatingSelectionGesture::lassoMoveScaleTurnAndStamp()
     // The stamp lies where the selection was shown: its pixels mapped back
     // through the committed transform.
     const QTransform toDrawing = (t.third * t.second * t.first).inverted();
-    const QImage after = drawing(canvas.scene());
+    const QImage after = TestSupport::framePicture(canvas.scene());
     QVERIFY(inked(after, toDrawing.map(QPointF(110, 105))));
     QVERIFY(inked(after, toDrawing.map(QPointF(190, 155))));
     QVERIFY(!inked(after, toDrawing.map(QPointF(150, 185))));
@@ -223,7 +214,7 @@ void TestFloatingSelectionGesture::lassoMoveScaleTurnAndStamp()
 
     // Undo walks back each step.
     undo->undo();
-    QVERIFY(!inked(drawing(canvas.scene()), toDrawing.map(QPointF(190, 155))));
+    QVERIFY(!inked(TestSupport::framePicture(canvas.scene()), toDrawing.map(QPointF(190, 155))));
     undo->undo();
     QVERIFY(canvas.kwscene.floatingSelectionTransform().first.m11() > 0);
     undo->undo();
