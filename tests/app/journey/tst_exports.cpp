@@ -244,6 +244,10 @@ private:
 void TestExports::initTestCase()
 {
     m_prompts = std::make_unique<Journey::Prompts>();
+    // A sheet wide enough to leave the canvas no wider than the small 4:3
+    // frame, fitted, spans at the places where the journey draws.
+    Journey::startLibraries();
+    Model::Settings::instance()->setMainWindowSettings({}, true, false, true, 420);
     m_window = std::make_unique<Window>();
     QVERIFY(!QTest::currentTestFailed());
     Window& w = *m_window;
