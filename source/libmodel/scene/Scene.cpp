@@ -207,6 +207,13 @@ std::shared_ptr<Layer> Scene::layer(int index) const
     return d->layers.at(index);
 }
 
+Layer* Scene::layerAt(int index) const
+{
+    if (index < 0 || index >= d->layers.size())
+        return nullptr;
+    return d->layers.at(index).get();
+}
+
 int Scene::getLayerIndex(std::shared_ptr<Layer> const& layer) const
 {
     return int(d->layers.indexOf(layer));
@@ -234,7 +241,8 @@ int Scene::layerIndexTop() const
 
 int Scene::layerType(int layer) const
 {
-    std::shared_ptr<Layer> const l = this->layer(layer);
+    // Asked for every cell the views show: no reference count is touched.
+    Layer const* l = layerAt(layer);
     return l ? l->type() : 0;
 }
 
@@ -280,7 +288,7 @@ int Scene::numDrawings() const
 
 int Scene::layerLength(int layer) const
 {
-    std::shared_ptr<Layer> const l = this->layer(layer);
+    Layer const* l = layerAt(layer);
     if (!l)
         return 0;
     if (isVisualType(l->type()))
@@ -307,7 +315,7 @@ bool Scene::isLayerVisible(int layer) const
 
 QString Scene::layerName(int layer) const
 {
-    std::shared_ptr<Layer> const l = this->layer(layer);
+    Layer const* l = layerAt(layer);
     return l ? l->name() : QString();
 }
 

@@ -466,6 +466,8 @@ signals:
 
 private:
     QRect frameRect() const;
+    // The layer at the index without sharing it, or null.
+    Layer* layerAt(int index) const;
     VisualLayer* visualLayer(int index) const;
     AudioLayer* audioLayer() const;
     // The active layer index when it names a layer, else -1: a stale or unset

@@ -12,7 +12,7 @@ using namespace SceneDetail;
 
 bool Scene::isLayerAudible(int layer) const
 {
-    auto const* audio = qobject_cast<AudioLayer const*>(this->layer(layer).get());
+    auto const* audio = qobject_cast<AudioLayer const*>(layerAt(layer));
     return audio && audio->isAudioAvailable() && audio->isAudible();
 }
 
@@ -53,7 +53,7 @@ double Scene::audioOffsetFramesTotal() const
 
 bool Scene::setLayerAudible(int layer, bool audible)
 {
-    auto* const audio = qobject_cast<AudioLayer*>(this->layer(layer).get());
+    auto* const audio = qobject_cast<AudioLayer*>(layerAt(layer));
     if (!audio)
         return false;
     if (audio->isAudible() != audible) {

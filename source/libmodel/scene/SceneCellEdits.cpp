@@ -449,7 +449,7 @@ QList<SceneChange> Scene::replaceDrawingWithDistantClone(int layer, int frame, D
 
 QList<SceneChange> Scene::appendCut(int layer, int frame, QPainterPath const& path)
 {
-    auto* const strokeLayer = qobject_cast<StrokeLayer*>(this->layer(layer).get());
+    auto* const strokeLayer = qobject_cast<StrokeLayer*>(layerAt(layer));
     if (path.isEmpty() || !strokeLayer || !strokeLayer->isVisible()
         || !strokeLayer->isFrameValid(frame))
         return {};

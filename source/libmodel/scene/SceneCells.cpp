@@ -83,7 +83,7 @@ void Scene::setCellIdentifier(int layer, int frame, QUuid const& identifier)
 
 QImage Scene::thumbnail(int layer, int frame, QSize const& size) const
 {
-    Layer const* l = this->layer(layer).get();
+    Layer const* l = layerAt(layer);
     if (auto const* visual = qobject_cast<VisualLayer const*>(l))
         return visual->thumbnail(frame, size);
     if (auto const* audio = qobject_cast<AudioLayer const*>(l))

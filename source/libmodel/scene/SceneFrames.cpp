@@ -78,7 +78,7 @@ void Scene::setFrameRange(int lower, int upper, int wantedFrameId, int wantedLay
         frame = wantedFrameId;
         behaviour = AcceptVirtualLastFrame;
     } else {
-        int const length = chosen ? chosen->length() : (this->layer(layer) ? n : 0);
+        int const length = chosen ? chosen->length() : (layerAt(layer) ? n : 0);
         frame = std::min(length, last);
         frame = std::min(frame, wantedFrameId);
         frame = std::max(frame, first);

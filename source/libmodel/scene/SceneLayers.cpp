@@ -261,7 +261,7 @@ std::shared_ptr<Layer> Scene::swapLayer(int index, std::shared_ptr<Layer> newLay
 
 bool Scene::isLayerLinked(int layer) const
 {
-    std::shared_ptr<Layer> const l = this->layer(layer);
+    Layer const* l = layerAt(layer);
     return l && l->isLinked();
 }
 

@@ -7,7 +7,7 @@ namespace Model {
 
 StrokeLayer* Scene::lookupOriginalStrokeLayer(int layer, int frame) const
 {
-    auto* current = qobject_cast<StrokeLayer*>(this->layer(layer).get());
+    auto* current = qobject_cast<StrokeLayer*>(layerAt(layer));
     if (!current || frame < 1 || !current->isVisible() || current->length() < frame)
         return nullptr;
     for (int f = frame; f >= 1; --f) {
@@ -17,7 +17,7 @@ StrokeLayer* Scene::lookupOriginalStrokeLayer(int layer, int frame) const
         if (item->kind == LayerItem::DistantClone) {
             int originalLayer = -1;
             if (lookupLayerItem(item->original, &originalLayer))
-                return qobject_cast<StrokeLayer*>(this->layer(originalLayer).get());
+                return qobject_cast<StrokeLayer*>(layerAt(originalLayer));
         }
     }
     return current;

@@ -134,7 +134,7 @@ bool Scene::appendStroke(int layer, int frame, std::unique_ptr<Stroke>&& stroke)
     // stroke stays with its owner (an undo command keeps it for the next
     // redo). Visibility is no reason: it was checked when the pen went down,
     // and a redo must put the stroke back whatever is shown now.
-    auto* const strokes = qobject_cast<StrokeLayer*>(this->layer(layer).get());
+    auto* const strokes = qobject_cast<StrokeLayer*>(layerAt(layer));
     if (!stroke || !strokes || !strokes->isFrameValid(frame))
         return false;
     StrokeDrawing const* drawing = strokes->strokeDrawing(frame - 1);
@@ -154,7 +154,7 @@ bool Scene::appendStroke(int layer, int frame, std::unique_ptr<Stroke>&& stroke)
 
 std::unique_ptr<Stroke> Scene::removeLastStroke(int layer, int frame)
 {
-    auto* const strokes = qobject_cast<StrokeLayer*>(this->layer(layer).get());
+    auto* const strokes = qobject_cast<StrokeLayer*>(layerAt(layer));
     if (!strokes)
         return nullptr;
     std::unique_ptr<Stroke> stroke = strokes->removeLastStroke(frame);
@@ -179,7 +179,7 @@ QList<std::pair<int, int>> Scene::cellsShowingDrawing(int layer, int frame)
     int ownerLayer = layer;
     int ownerFrame = frame;
     while (ownerFrame >= 1) {
-        auto const* strokes = qobject_cast<StrokeLayer const*>(this->layer(ownerLayer).get());
+        auto const* strokes = qobject_cast<StrokeLayer const*>(layerAt(ownerLayer));
         std::shared_ptr<LayerItem> const cell = strokes ? strokes->layerItem(ownerFrame) : nullptr;
         if (!cell || cell->kind == LayerItem::Original)
             break;

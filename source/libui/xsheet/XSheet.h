@@ -131,6 +131,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     QSize viewportSizeHint() const override;
+    // Every row of a column has the same size, so one cell answers for all.
+    int sizeHintForColumn(int column) const override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     int horizontalOffset() const override;
     int verticalOffset() const override;

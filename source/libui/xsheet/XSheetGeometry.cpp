@@ -220,6 +220,24 @@ QSize XSheet::viewportSizeHint() const
     return QSize(width, height);
 }
 
+int XSheet::sizeHintForColumn(int column) const
+{
+    // Header and footer size their sections to the contents: the delegate
+    // gives every cell the same size, as no cell carries text, icon, font or
+    // size of its own. Asking it row by row would make each relayout (one
+    // per frame step during playback) cost the length of the scene.
+    QAbstractItemModel const* m = model();
+    if (!m || column < 0 || column >= m->columnCount())
+        return -1;
+    if (m->rowCount() <= 0)
+        return 0;
+    ensurePolished();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    QModelIndex const cell = m->index(0, column);
+    return itemDelegateForIndex(cell)->sizeHint(option, cell).width();
+}
+
 // --- layout of header, footer and scroll bars ----------------------------------
 
 void XSheet::updateViewport()
