@@ -60,17 +60,6 @@ QUuid toUuid(QStringView text)
     return QUuid::fromString(text);
 }
 
-bool isPermutation(QList<int> const& order)
-{
-    QList<bool> seen(order.size(), false);
-    for (int const index : order) {
-        if (index < 0 || index >= order.size() || seen.at(index))
-            return false;
-        seen[index] = true;
-    }
-    return true;
-}
-
 // All of the device's bytes as a read in its mode gives them. A buffer's
 // bytes are shared rather than copied. Text mode only drops every carriage
 // return, which is done here over the whole input at a fraction of the cost
@@ -379,14 +368,10 @@ void SceneReader::applyLayerOrdering()
 {
     // Only a permutation of the layer indices is an order: anything else
     // (entries dropped with their layers, repeats, indices out of range)
-    // leaves the layers in file order.
-    if (m_layerOrdering.isEmpty() || m_layerOrdering.size() != m_scene->numLayers()
-        || !isPermutation(m_layerOrdering))
-        return;
-    for (int i = 0; i < m_layerOrdering.size(); ++i) {
-        int const layer = m_layerOrdering.at(i);
-        m_scene->moveLayer(layer, m_scene->getVisualLayerIndices().at(layer), i);
-    }
+    // leaves the layers in file order. Set all at once: a move per layer
+    // would cost the square of the layer count.
+    if (!m_layerOrdering.isEmpty())
+        m_scene->setLayerOrder(m_layerOrdering);
 }
 
 void SceneReader::readLayerOrdering()

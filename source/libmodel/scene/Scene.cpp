@@ -186,6 +186,17 @@ int Scene::numVisualLayers() const
                              [](auto const& layer) { return isVisualType(layer->type()); }));
 }
 
+bool Scene::hasOneVisualLayer() const
+{
+    // Stops at the second: asked on every layer added.
+    int count = 0;
+    for (auto const& layer : std::as_const(d->layers)) {
+        if (isVisualType(layer->type()) && ++count > 1)
+            return false;
+    }
+    return count == 1;
+}
+
 int Scene::audioLayerIdx() const
 {
     return d->audioLayerIdx;

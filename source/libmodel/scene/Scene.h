@@ -167,6 +167,10 @@ public:
     int addLayer(std::shared_ptr<Model::Layer> const& layer, int index);
     // Moves a layer from one display position to another.
     bool moveLayer(int layer, int from, int to);
+    // Puts every layer at its display position at once: order holds the
+    // layer index at each position, top first. False, and nothing changes,
+    // unless it is a permutation of the layer indices.
+    bool setLayerOrder(QList<int> const& order);
     // Takes a layer out and hands its clones over to cells that stay; the
     // layer keeps its own links so that adding it back restores them.
     std::shared_ptr<Model::Layer> removeLayer(int index);
@@ -468,6 +472,7 @@ private:
     QRect frameRect() const;
     // The layer at the index without sharing it, or null.
     Layer* layerAt(int index) const;
+    bool hasOneVisualLayer() const;
     VisualLayer* visualLayer(int index) const;
     AudioLayer* audioLayer() const;
     // The active layer index when it names a layer, else -1: a stale or unset

@@ -24,9 +24,12 @@ int Scene::insertIntoLists(std::shared_ptr<Layer> const& layer, int index)
         ++d->audioLayerIdx;
     // The new layer goes to the bottom of the stack.
     d->visualLayerIndices.insert(index, n);
-    for (int& logical : d->logicalLayerIndices) {
-        if (logical >= index)
-            ++logical;
+    // Appending (as a file is read) shifts no index.
+    if (index < n) {
+        for (int& logical : d->logicalLayerIndices) {
+            if (logical >= index)
+                ++logical;
+        }
     }
     d->logicalLayerIndices.append(index);
     if (layer->type() == Layer::AudioLayerType)
@@ -105,15 +108,43 @@ int Scene::addLayer(std::shared_ptr<Layer> const& layer, int index)
         relinkAddedLayer(*visual);
     emit layerInserted(i);
     emit endInsertLayer();
-    updateMaxFrameNumber();
+    // Only the new layer can move the last frame further; checking every
+    // layer on each addition would make reading a file quadratic.
+    if (layer->length() > d->maximumFrameNumber) {
+        d->maximumFrameNumber = layer->length();
+        emit maximumFrameNumberChanged(d->maximumFrameNumber);
+    }
     if (layer->type() == Layer::AudioLayerType)
         updateAudioLayerFrameRate();
-    if (numVisualLayers() == 1
+    if (hasOneVisualLayer()
         && setActiveFrameAndLayerInternal(1, layerIndexTop(), KeepWithinDrawnFrames)) {
         emit activeFrameAndLayerChanged(d->activeFrame, d->activeLayerIdx);
         updateCachedFramePixmap(true);
     }
     return i;
+}
+
+bool Scene::setLayerOrder(QList<int> const& order)
+{
+    int const n = numLayers();
+    if (order.size() != n)
+        return false;
+    QList<int> visual(n, -1);
+    for (int position = 0; position < n; ++position) {
+        int const layer = order.at(position);
+        if (layer < 0 || layer >= n || visual.at(layer) != -1)
+            return false;
+        visual[layer] = position;
+    }
+    if (order == d->logicalLayerIndices)
+        return true;
+    d->logicalLayerIndices = order;
+    d->visualLayerIndices = visual;
+    updateCachedFramePixmap(true);
+    emit rectChanged(frameRect());
+    if (n > 0)
+        emit layersChanged(0, n - 1);
+    return true;
 }
 
 bool Scene::moveLayer(int layer, int from, int to)

@@ -329,7 +329,19 @@ void XSheet::moveLayer(int layer, int, int to)
 
 void XSheet::columnResized(int logical, int, int)
 {
-    updateGeometries();
+    // Sections are resized in bursts, all of them when the columns are laid
+    // out: the gizmos and the slider follow once after the burst, not once
+    // per section, which would cost the square of the layer count.
+    if (!d->geometriesPending) {
+        d->geometriesPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this]() {
+                d->geometriesPending = false;
+                updateGeometries();
+            },
+            Qt::QueuedConnection);
+    }
     int const x = d->header->sectionViewportPosition(logical);
     viewport()->update(QRect(x, 0, viewport()->width() - x, viewport()->height()));
 }

@@ -103,6 +103,7 @@ public:
     bool scrollToCenter = true;
     bool savedScrollToCenter = true;
     bool verticalScrollAnimationEnabled = true;
+    bool geometriesPending = false; // a relayout after resized sections is queued
     QPropertyAnimation* scrollAnimation = nullptr;
     QSize layerRefIconSize;
     QSize layerPaintIconSize;

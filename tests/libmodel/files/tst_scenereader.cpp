@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QXmlStreamReader>
+#include <QSignalSpy>
 
 #include <zlib.h>
 
@@ -176,6 +177,7 @@ private slots:
     void frameRangeForms();
     void orderingIsAppliedOnlyWhenItIsAPermutation_data();
     void orderingIsAppliedOnlyWhenItIsAPermutation();
+    void manyLayersInAStoredOrderAreSetInOneGo();
     void activeLayerIndexIsCheckedBeforeUse_data();
     void activeLayerIndexIsCheckedBeforeUse();
     void readingReplacesTheScenesLayers();
@@ -510,6 +512,36 @@ void TestSceneReader::orderingIsAppliedOnlyWhenItIsAPermutation()
     // The two order lists stay inverse to each other.
     for (int position = 0; position < logical.size(); ++position)
         QCOMPARE(scene.getVisualLayerIndices().at(logical.at(position)), position);
+}
+
+void TestSceneReader::manyLayersInAStoredOrderAreSetInOneGo()
+{
+    // The frame is composed and the views told of it a fixed number of times
+    // however many layers the stored order moves: a move and a recomposition
+    // per layer made reading quadratic in the layers.
+    int composedFor[2] = {};
+    int const counts[2] = {4, 400};
+    for (int i = 0; i < 2; ++i) {
+        int const n = counts[i];
+        QStringList order;
+        QString layers;
+        QList<int> reversed;
+        for (int l = 0; l < n; ++l) {
+            order << QString::number(n - 1 - l);
+            reversed << n - 1 - l;
+            layers += strokeLayer(QStringLiteral("L%1").arg(l), 1);
+        }
+        Model::Scene scene;
+        QSignalSpy composed(&scene, &Model::Scene::rectChanged);
+        QCOMPARE(read(&scene, document(QString(), QStringLiteral("<ordering>%1</ordering>").arg(order.join(';'))
+                                                      + layers)),
+                 0);
+        QCOMPARE(scene.numLayers(), n);
+        QCOMPARE(scene.getLogicalLayerIndices(), reversed);
+        QCOMPARE(scene.getVisualLayerIndices(), reversed);
+        composedFor[i] = int(composed.size());
+    }
+    QCOMPARE(composedFor[1], composedFor[0]);
 }
 
 void TestSceneReader::activeLayerIndexIsCheckedBeforeUse_data()
