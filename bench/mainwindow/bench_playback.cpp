@@ -1,7 +1,8 @@
 // Playback and stepping of a long scene in the real main window, with the
 // exposure sheet and the timeline shown: a 2,000-frame scene of ten stroke
 // layers at 1920 x 1080 (an original every other frame, holds between),
-// plus the sound and the note layer a new scene has.
+// plus the sound and the note layer a new scene has, generated, saved and
+// opened through the window as a user opens a file.
 //
 // Playing at 24 fps for a few seconds, it counts the frames the canvas
 // actually painted against the frames that fell due, and the main thread's
@@ -19,6 +20,7 @@
 #include "actions/ActionManager.h"
 #include "canvas/Paper.h"
 #include "drawings/StrokeDrawing.h"
+#include "files/SceneWriter.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/AnnotationLayer.h"
 #include "scene/KWScene.h"
@@ -35,6 +37,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -294,27 +298,41 @@ int main(int argc, char** argv)
     std::vector<Case> cases = {{"1 layer, 2000 frames", 1, 2000, {}, {}},
                                {"10 layers, 200 frames", 10, 200, {}, {}},
                                {"10 layers, 2000 frames", 10, 2000, {}, {}}};
-    // Only the long scene, to look at it alone: "long".
+    // Only the long scene, to look at it alone: "long"; and then only its
+    // stepping: "long step".
     bool const longOnly = argc > 1 && qstrcmp(argv[1], "long") == 0;
+    bool const stepOnly = longOnly && argc > 2 && qstrcmp(argv[2], "step") == 0;
     if (longOnly)
         cases.erase(cases.begin(), cases.begin() + 2);
     auto* canvas = window.findChild<UI::Paper*>();
+    QTemporaryDir folder;
     for (Case& c : cases) {
+        // Saved and opened as the user would open it: drawings then come in
+        // their stored form, as from any file.
+        QString const path = folder.filePath(QStringLiteral("generated.kw"));
+        {
+            std::unique_ptr<Model::KWScene> generated(generateScene(nullptr, c.layers, c.frames));
+            Model::SceneWriter(generated->scene(), nullptr).writeFile(path);
+        }
         QElapsedTimer opening;
         opening.start();
-        Model::KWScene* bundle = generateScene(&window, c.layers, c.frames);
-        window.setKWScene(bundle);
+        if (!window.openFile(path)) {
+            std::fprintf(stderr, "the generated scene does not open\n");
+            return 1;
+        }
         runEventLoopFor(500);
-        std::printf("%s: generated and shown in %.0f ms\n", c.name, double(opening.elapsed()));
+        std::printf("%s: %.0f MB, opened and shown in %.0f ms\n", c.name, QFileInfo(path).size() / 1e6,
+                    double(opening.elapsed()));
         std::fflush(stdout);
-        PaintCounter counter(canvas, bundle->scene());
-        c.playing = play(window, bundle->scene(), counter);
-        report("playing at 24 fps", c.playing);
-        c.stepping = step(window, bundle->scene(), counter);
+        Model::Scene* scene = window.quillmereScene();
+        PaintCounter counter(canvas, scene);
+        if (!stepOnly) {
+            c.playing = play(window, scene, counter);
+            report("playing at 24 fps", c.playing);
+        }
+        c.stepping = step(window, scene, counter);
         report("stepping, 24 keys/s", c.stepping);
         std::fflush(stdout);
-        window.setKWScene(nullptr);
-        delete bundle;
     }
 
     if (longOnly)

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPropertyAnimation>
 #include <QToolTip>
 
@@ -101,6 +102,12 @@ QColor ColorGizmo::presetColor(int row)
 
 QPixmap ColorGizmo::colorWheelPixmap(int side, qreal ratio)
 {
+    // Every column's gizmo shows the same wheels: drawn once per size, as a
+    // scene may have thousands of columns.
+    QString const key = QStringLiteral("ColorGizmo wheel %1 %2").arg(side).arg(ratio);
+    QPixmap cached;
+    if (QPixmapCache::find(key, &cached))
+        return cached;
     int const n = side + side % 2;
     QPixmap pixmap(qRound(n * ratio), qRound(n * ratio));
     pixmap.setDevicePixelRatio(ratio);
@@ -125,6 +132,8 @@ QPixmap ColorGizmo::colorWheelPixmap(int side, qreal ratio)
     painter.setBrush(QColor(94, 94, 93));
     double const disc = n / 2.7;
     painter.drawEllipse(centre, disc / 2, disc / 2);
+    painter.end();
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
