@@ -11,6 +11,7 @@
 #include "audio/AudioLayer.h"
 #include "files/SceneReader.h"
 #include "files/SceneWriter.h"
+#include "prompts/Prompter.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/AnnotationLayer.h"
 #include "scene/Scene.h"
@@ -116,6 +117,13 @@ int main(int argc, char** argv)
     Model::init();
     UI::init();
     Model::Settings::instance()->setShowVideoTutorialsOnStartup(false);
+    // No modal question may stop the run: the scene before is let go.
+    Model::Prompter::setHandler([](Model::Prompter::Request const& request) {
+        std::fprintf(stderr, "asked: %s\n", qPrintable(request.text));
+        Model::Prompter::Reply reply;
+        reply.button = QMessageBox::Discard;
+        return reply;
+    });
     if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
         std::fprintf(stderr, "the off-screen renderer cannot start\n");
         return 1;

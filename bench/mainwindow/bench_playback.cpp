@@ -21,6 +21,7 @@
 #include "canvas/Paper.h"
 #include "drawings/StrokeDrawing.h"
 #include "files/SceneWriter.h"
+#include "prompts/Prompter.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/AnnotationLayer.h"
 #include "scene/KWScene.h"
@@ -54,7 +55,7 @@ namespace {
 QSize const FrameSize(1920, 1080);
 constexpr double Fps = 24.0;
 constexpr int PoolSize = 24;
-constexpr int StrokesPerDrawing = 6;
+constexpr int StrokesPerDrawing = 1;
 constexpr int PlaySeconds = 8;
 constexpr int StepCount = 120;
 
@@ -284,6 +285,13 @@ int main(int argc, char** argv)
     Model::init();
     UI::init();
     Model::Settings::instance()->setShowVideoTutorialsOnStartup(false);
+    // No modal question may stop the run: the scene before is let go.
+    Model::Prompter::setHandler([](Model::Prompter::Request const& request) {
+        std::fprintf(stderr, "asked: %s\n", qPrintable(request.text));
+        Model::Prompter::Reply reply;
+        reply.button = QMessageBox::Discard;
+        return reply;
+    });
     if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
         std::fprintf(stderr, "the off-screen renderer cannot start\n");
         return 1;
