@@ -92,6 +92,9 @@ struct MainWindow::Private
 
     // Window layout kept in the settings
     int xsheetWidth = 0;
+    // The sheet has been placed in the shown window; until then the width the
+    // splitter shows is its own choice, not the user's.
+    bool xsheetPlacedShown = false;
     bool xsheetOnLeft = true;
     bool xsheetDetached = false;
     bool xsheetVisible = true;

@@ -272,11 +272,12 @@ void MainWindow::updateXSheetLocation()
     // The sheet keeps the width it shows, also the one the splitter gave it
     // before anyone moved the handle.
     const int shownIndex = splitter->indexOf(d->xsheetPane);
-    if (d->xsheetVisible && shownIndex >= 0) {
+    if (d->xsheetPlacedShown && d->xsheetVisible && shownIndex >= 0) {
         const int shown = splitter->sizes().value(shownIndex);
         if (shown > 0)
             d->xsheetWidth = shown;
     }
+    d->xsheetPlacedShown = d->xsheetPlacedShown || isVisible();
     splitter->insertWidget(d->xsheetOnLeft ? 0 : splitter->count(), d->xsheetPane);
     d->xsheetPane->show();
     const int paneIndex = splitter->indexOf(d->xsheetPane);
