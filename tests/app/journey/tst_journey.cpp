@@ -5,7 +5,7 @@
 // the scene saved and read back in a fresh window, and the whole history
 // undone and redone. Every step goes through the window as a user's hand
 // would: pen, mouse, keys, menu entries and the file dialog.
-#include "../playback/FakePlaybackClock.h"
+#include "HandClock.h"
 #include "JourneyFixture.h"
 
 #include "TestSupport.h"
@@ -129,7 +129,7 @@ private slots:
         // the machine is.
         auto* playback = w->window->findChild<PlaybackController*>();
         QVERIFY(playback);
-        auto* clock = new FakeClock;
+        auto* clock = new HandClock;
         playback->setClock(clock);
         w->action(A::PlayOnce)->setChecked(true);
         w->goToFrame(1);

@@ -1,4 +1,4 @@
-#include "../playback/FakePlaybackClock.h"
+#include "HandClock.h"
 #include "MainWindowFixture.h"
 
 #include "TestSupport.h"
@@ -63,7 +63,7 @@ private slots:
         QSignalSpy secondScrub(second, &Model::Scene::scrubFrameChanged);
         auto* controller = f.window->findChild<PlaybackController*>();
         QVERIFY(controller);
-        auto* clock = new FakeClock;
+        auto* clock = new HandClock;
         controller->setClock(clock);
         controller->setPlaybackModes({});
         controller->setFrameRate(60);

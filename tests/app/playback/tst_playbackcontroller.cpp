@@ -1,4 +1,4 @@
-#include "FakePlaybackClock.h"
+#include "HandClock.h"
 #include "TestSupport.h"
 
 #include "playback/PlaybackController.h"
@@ -42,7 +42,7 @@ struct Recorder
 struct Rig
 {
     Rig(int lower, int upper, int active, double fps = 12.0)
-        : clock(new FakeClock)
+        : clock(new HandClock)
         , controller(nullptr, clock)
         , recorder(controller)
     {
@@ -58,7 +58,7 @@ struct Rig
         }
     }
 
-    FakeClock* clock;
+    HandClock* clock;
     PlaybackController controller;
     Recorder recorder;
 };
