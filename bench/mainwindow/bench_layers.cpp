@@ -8,17 +8,14 @@
 // Sizes as arguments (default 2500 5000 10000).
 #include "mainwindow/MainWindow.h"
 
+#include "BenchWindow.h"
+
 #include "audio/AudioLayer.h"
 #include "files/SceneReader.h"
 #include "files/SceneWriter.h"
-#include "prompts/Prompter.h"
-#include "rendering/OffscreenRenderer.h"
 #include "scene/AnnotationLayer.h"
 #include "scene/Scene.h"
 #include "scene/StrokeLayer.h"
-#include "settings/Settings.h"
-#include "startup/Init.h"
-#include "startup/UIInit.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -109,25 +106,10 @@ Figures open(MainWindow& window, QString const& path, QByteArray const& document
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    BenchWindow::choosePlatform();
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quillmere"));
-    QApplication::setApplicationName(QStringLiteral("QuillmereBench"));
-    Model::init();
-    UI::init();
-    Model::Settings::instance()->setShowVideoTutorialsOnStartup(false);
-    // No modal question may stop the run: the scene before is let go.
-    Model::Prompter::setHandler([](Model::Prompter::Request const& request) {
-        std::fprintf(stderr, "asked: %s\n", qPrintable(request.text));
-        Model::Prompter::Reply reply;
-        reply.button = QMessageBox::Discard;
-        return reply;
-    });
-    if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
-        std::fprintf(stderr, "the off-screen renderer cannot start\n");
+    if (!BenchWindow::start(FrameSize))
         return 1;
-    }
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
         sizes.push_back(QByteArray(argv[i]).toInt());

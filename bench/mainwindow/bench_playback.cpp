@@ -15,23 +15,21 @@
 // cut to 200 frames, whose per-step cost the long scene must match: the work
 // of a step may not grow with the length of the scene or the sheet.
 #include "mainwindow/MainWindow.h"
+
+#include "BenchRendering.h"
+#include "BenchWindow.h"
 #include "playback/PlaybackController.h"
 
 #include "actions/ActionManager.h"
 #include "canvas/Paper.h"
 #include "drawings/StrokeDrawing.h"
 #include "files/SceneWriter.h"
-#include "prompts/Prompter.h"
-#include "rendering/OffscreenRenderer.h"
 #include "scene/AnnotationLayer.h"
 #include "scene/KWScene.h"
 #include "scene/LayerItem.h"
 #include "scene/Scene.h"
 #include "scene/StrokeLayer.h"
 #include "audio/AudioLayer.h"
-#include "settings/Settings.h"
-#include "startup/Init.h"
-#include "startup/UIInit.h"
 #include "strokes/SingleStroke.h"
 #include "tools/PenTool.h"
 
@@ -66,27 +64,6 @@ double threadMilliseconds()
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// A wavy marker stroke of a figure around centre, different for every seed.
-std::unique_ptr<Model::Stroke> figureStroke(Model::Tool* pen, QPointF centre, int seed)
-{
-    auto stroke = std::make_unique<Model::SingleStroke>(FrameSize, pen);
-    double const angle = seed * 0.9;
-    QPointF const start = centre + QPointF(std::cos(angle), std::sin(angle)) * 110.0;
-    int const points = 40;
-    for (int i = 0; i < points; ++i) {
-        double const t = double(i) / (points - 1);
-        Model::Stroke::GuidePoint guide;
-        guide.position = start + QPointF(200.0 * t * std::cos(angle + 1.7), 200.0 * t * std::sin(angle + 1.7))
-                         + QPointF(0.0, 20.0 * std::sin(t * 9.0 + seed));
-        guide.pressure = 0.4 + 0.5 * std::abs(std::sin(t * 5.0 + seed));
-        stroke->addPoint(std::move(guide));
-        stroke->drawLastSegmentToBuffer();
-    }
-    stroke->addEndPoint();
-    stroke->drawLastSegmentToBuffer();
-    return stroke;
-}
-
 // Drawings the cells copy: a copy shares its strokes' and buffer's pixels.
 std::vector<std::shared_ptr<Model::StrokeDrawing>> const& drawingPool()
 {
@@ -100,7 +77,7 @@ std::vector<std::shared_ptr<Model::StrokeDrawing>> const& drawingPool()
         auto drawing = std::make_shared<Model::StrokeDrawing>(FrameSize);
         QPointF const centre(300.0 + 60.0 * i, 300.0 + 20.0 * (i % 7));
         for (int s = 0; s < StrokesPerDrawing; ++s)
-            drawing->appendStroke(figureStroke(pen, centre, i * 31 + s));
+            drawing->appendStroke(BenchRendering::figureStroke(pen, FrameSize, centre, i * 31 + s));
         drawing->updateDrawbuffer();
         pool.push_back(drawing);
     }
@@ -277,25 +254,10 @@ struct Case
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    BenchWindow::choosePlatform();
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Quillmere"));
-    QApplication::setApplicationName(QStringLiteral("QuillmereBench"));
-    Model::init();
-    UI::init();
-    Model::Settings::instance()->setShowVideoTutorialsOnStartup(false);
-    // No modal question may stop the run: the scene before is let go.
-    Model::Prompter::setHandler([](Model::Prompter::Request const& request) {
-        std::fprintf(stderr, "asked: %s\n", qPrintable(request.text));
-        Model::Prompter::Reply reply;
-        reply.button = QMessageBox::Discard;
-        return reply;
-    });
-    if (!Model::OffscreenRenderer::instance()->initialize(FrameSize)) {
-        std::fprintf(stderr, "the off-screen renderer cannot start\n");
+    if (!BenchWindow::start(FrameSize))
         return 1;
-    }
 
     MainWindow window;
     window.resize(1600, 1000);
