@@ -13,7 +13,9 @@ if [ "${QUILLMERE_KEEP_BUILD:-0}" != 1 ]; then
   trap 'rm -rf "$BUILD"' EXIT
 fi
 
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=0"
+# No strict string checks: the X keyboard library duplicates a string of
+# known length that is not terminated, which those checks call an overflow.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/sanitize.supp:print_suppressions=0"
 
