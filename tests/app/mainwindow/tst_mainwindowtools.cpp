@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QRadioButton>
@@ -565,9 +566,17 @@ private slots:
         auto* selectionTool = qobject_cast<Model::FloatingSelectionTool*>(
             tools()->tool(Model::Tool::FloatingSelection));
         QVERIFY(selectionTool);
-        QTest::mouseMove(w.paper, w.onCanvas(floating + QPointF(0, 110)).toPoint());
+        // Hover moves go straight to the canvas: a pointer moved through the
+        // X server is not always delivered while other windows come and go.
+        auto hover = [&w](QPointF at) {
+            const QPointF local = w.onCanvas(at);
+            QMouseEvent move(QEvent::MouseMove, local, w.paper->mapToGlobal(local), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(w.paper, &move);
+        };
+        hover(floating + QPointF(0, 110));
         QTRY_COMPARE(selectionTool->cursorType(), Model::FloatingSelectionTool::FSStamp);
-        QTest::mouseMove(w.paper, w.onCanvas(onCircle(floating, half, 180) + QPointF(6, 8)).toPoint());
+        hover(onCircle(floating, half, 180) + QPointF(6, 8));
         QTRY_COMPARE(selectionTool->cursorType(), Model::FloatingSelectionTool::FSMove);
 
         // Return stamps it there, at that size.
