@@ -47,9 +47,13 @@ void ExportImage::paintLayer(QPainter& painter, VisualLayer const& layer, int fr
 bool ExportImage::write(QImage const& image, QString const& path, Format format,
                         QString* errorString)
 {
-    if (format == OpenEXR)
-        return saveQImageAsExrFile(image, path, errorString);
-    return FileWriter::writeImage(path, image, "png", errorString);
+    return FileWriter::writeWith(
+        path, [&](FileWriter& file) { return encode(image, format, file); }, errorString);
+}
+
+bool ExportImage::encode(QImage const& image, Format format, FileWriter& file)
+{
+    return format == OpenEXR ? writeExr(image, file) : file.writeImage(image, "png");
 }
 
 } // namespace Model

@@ -7,6 +7,7 @@ class QPainter;
 
 namespace Model {
 
+class FileWriter;
 class VisualLayer;
 
 // The images that the frame and exposure-sheet exports write.
@@ -29,6 +30,9 @@ public:
     // returns false, gives the reason and leaves an earlier file as it was.
     static bool write(QImage const& image, QString const& path, Format format,
                       QString* errorString);
+    // Encodes the image into a file the caller opened and commits; false
+    // with the reason in the file's errorString().
+    static bool encode(QImage const& image, Format format, FileWriter& file);
 };
 
 } // namespace Model

@@ -18,6 +18,7 @@
 #include <QJsonDocument>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QScopeGuard>
 
 namespace Model {
 
@@ -78,9 +79,18 @@ void ExposureSheetExporter::run()
     }
     QDir const built(package.buildPath());
 
+    // Gone before the package, whose unfinished build it writes into.
+    m_queue = std::make_unique<ImageWriteQueue>(m_format, m_scene.frameSize(), [this](int) {
+        return !m_progress.wasCanceled();
+    });
+    auto const dropQueue = qScopeGuard([this] { m_queue.reset(); });
     QJsonArray layers;
     if (!buildLayers(package, layers))
         return;
+    if (!m_queue->finish()) {
+        reportFailure(built);
+        return;
+    }
 
     QJsonObject document = documentHeader();
     document.insert(QStringLiteral("layers"), layers);
@@ -229,13 +239,21 @@ bool ExposureSheetExporter::render(QDir const& package, VisualLayer const& layer
         QPainter painter(&image);
         ExportImage::paintLayer(painter, layer, frame, image.rect(), 1.0, false);
     }
-    QString reason;
-    if (ExportImage::write(image, package.filePath(relativePath), m_format, &reason))
+    if (m_queue->add(image, package.filePath(relativePath), 0))
         return true;
+    reportFailure(package);
+    return false;
+}
+
+void ExposureSheetExporter::reportFailure(QDir const& package)
+{
+    // Nothing to tell when the user stopped the export.
+    if (!m_queue->failed())
+        return;
+    QString const relativePath = package.relativeFilePath(m_queue->failedPath());
     ExportFailure::report(&m_progress, tr("Cannot write file %1:\n%2.")
                                            .arg(QDir::toNativeSeparators(finalPath(relativePath)),
-                                                reason));
-    return false;
+                                                m_queue->errorString()));
 }
 
 QJsonObject ExposureSheetExporter::documentHeader() const

@@ -2,6 +2,7 @@
 
 #include "export/ExportImage.h"
 #include "export/ExportPlan.h"
+#include "export/ImageWriteQueue.h"
 #include "scene/DrawingRef.h"
 #include "settings/ExportExposureSheetSettings.h"
 
@@ -11,6 +12,8 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QString>
+
+#include <memory>
 
 class QProgressDialog;
 
@@ -53,6 +56,9 @@ private:
     // the user that the file could not be written.
     bool render(QDir const& package, VisualLayer const& layer, int frame,
                 QString const& relativePath);
+    // Tells the user which file could not be written, unless they stopped
+    // the export themselves.
+    void reportFailure(QDir const& package);
     // Whether the two layers show the same drawing with the same pixels.
     static bool drawAlike(VisualLayer const& one, VisualLayer const& other);
     QJsonObject documentHeader() const;
@@ -72,6 +78,9 @@ private:
     int m_step = 0;
     // Originals rendered outside their own exposure, by reference.
     QMap<DrawingRef, QString> m_renderedOriginals;
+    // Images are rendered here and encoded on the other cores; made for each
+    // run, since it writes into the package being built.
+    std::unique_ptr<ImageWriteQueue> m_queue;
 };
 
 } // namespace Model

@@ -37,14 +37,25 @@ std::array<float, 256> const& gammaToLinear()
 
 bool saveQImageAsExrFile(QImage const& image, QStringView fileName, QString* errorString)
 {
+    QString reason;
+    bool const written = FileWriter::writeWith(
+        fileName.toString(), [&](FileWriter& file) { return writeExr(image, file); }, &reason);
+    if (!written) {
+        qWarning() << "Save EXR err:" << reason;
+        if (errorString)
+            *errorString = reason;
+    }
+    return written;
+}
+
+bool writeExr(QImage const& image, FileWriter& file)
+{
+    QString const unencodable =
+        QCoreApplication::translate("Model::FileWriter", "The image could not be encoded");
     if (image.isNull()
         || (image.format() != QImage::Format_ARGB32
-            && image.format() != QImage::Format_ARGB32_Premultiplied)) {
-        if (errorString)
-            *errorString = QCoreApplication::translate("Model::FileWriter",
-                                                       "The image could not be encoded");
-        return false;
-    }
+            && image.format() != QImage::Format_ARGB32_Premultiplied))
+        return file.fail(unencodable);
 
     QImage const straight = image.convertToFormat(QImage::Format_ARGB32);
     int const width = straight.width();
@@ -104,22 +115,10 @@ bool saveQImageAsExrFile(QImage const& image, QStringView fileName, QString* err
         if (error)
             FreeEXRErrorMessage(error);
         std::free(memory);
-        if (errorString)
-            *errorString = QCoreApplication::translate("Model::FileWriter",
-                                                       "The image could not be encoded");
-        return false;
+        return file.fail(unencodable);
     }
-
-    QString reason;
-    bool const written = FileWriter::writeFile(
-        fileName.toString(),
-        QByteArray::fromRawData(reinterpret_cast<char const*>(memory), qsizetype(size)), &reason);
+    bool const written = file.write(reinterpret_cast<char const*>(memory), qint64(size));
     std::free(memory);
-    if (!written) {
-        qWarning() << "Save EXR err:" << reason;
-        if (errorString)
-            *errorString = reason;
-    }
     return written;
 }
 

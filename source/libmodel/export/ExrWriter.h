@@ -7,6 +7,8 @@ class QString;
 
 namespace Model {
 
+class FileWriter;
+
 // Writes an image as an OpenEXR file for compositing software: colour goes
 // from the display's gamma-encoded 8-bit values to linear light, alpha stays
 // linear, and the four channels A, B, G, R are stored uncompressed as half
@@ -18,5 +20,9 @@ namespace Model {
 // when given, then receives the reason.
 bool saveQImageAsExrFile(QImage const& image, QStringView fileName,
                          QString* errorString = nullptr);
+
+// The same into a file the caller opened and commits; false when the image
+// cannot be encoded or written, with the reason in the file's errorString().
+bool writeExr(QImage const& image, FileWriter& file);
 
 } // namespace Model

@@ -22,6 +22,12 @@ FrameExporter::FrameExporter(Scene const& scene, ExportFramesSettings const& set
                                                                      : ExportImage::PNG)
     , m_holdSuffix(QLatin1Char('.') + tr("hold", "export"))
     , m_cloneSuffix(QLatin1Char('.') + tr("clone.%1.%2", "export (layerName.frame)"))
+    , m_queue(m_format, scene.frameSize(), [this](int step) {
+        // The bar follows the files in place, not the frames composited.
+        if (step > m_progress.value())
+            m_progress.setValue(step);
+        return !m_progress.wasCanceled();
+    })
 {
 }
 
@@ -44,15 +50,19 @@ void FrameExporter::run()
     for (int frame = m_plan.firstFrame(); frame <= m_plan.lastFrame(); ++frame, ++step) {
         if (m_progress.wasCanceled())
             return;
-        m_progress.setValue(step);
-        bool const written = m_settings.combineLayers ? writeCombinedFrame(frame)
-                                                      : writeLayerFrames(frame);
-        if (!written)
+        bool const queued = m_settings.combineLayers ? writeCombinedFrame(frame, step)
+                                                     : writeLayerFrames(frame, step);
+        if (!queued)
             return;
     }
+    if (!m_queue.finish()) {
+        reportFailure();
+        return;
+    }
+    m_progress.setValue(m_plan.frameCount());
 }
 
-bool FrameExporter::writeCombinedFrame(int frame)
+bool FrameExporter::writeCombinedFrame(int frame, int step)
 {
     QString suffix;
     if (isRepeatFrame(frame)) {
@@ -79,10 +89,11 @@ bool FrameExporter::writeCombinedFrame(int frame)
                                   : QString();
     return write(canvas, QStringLiteral("%1%2.%3%4.%5")
                              .arg(m_settings.name, layerPart, frameText(frame), suffix,
-                                  ExportImage::extension(m_format)));
+                                  ExportImage::extension(m_format)),
+                 step);
 }
 
-bool FrameExporter::writeLayerFrames(int frame)
+bool FrameExporter::writeLayerFrames(int frame, int step)
 {
     for (VisualLayer const* layer : m_plan.layers()) {
         std::shared_ptr<LayerItem> const cell = layer->layerItem(frame);
@@ -105,21 +116,27 @@ bool FrameExporter::writeLayerFrames(int frame)
                                      .arg(m_settings.name, m_plan.fileName(layer),
                                           frameText(frame), suffix,
                                           ExportImage::extension(m_format));
-        if (!write(canvas, fileName))
+        if (!write(canvas, fileName, step))
             return false;
     }
     return true;
 }
 
-bool FrameExporter::write(QImage const& image, QString const& fileName)
+bool FrameExporter::write(QImage const& image, QString const& fileName, int step)
 {
-    QString const path = QDir(m_settings.exportDir).filePath(fileName);
-    QString reason;
-    if (ExportImage::write(image, path, m_format, &reason))
+    if (m_queue.add(image, QDir(m_settings.exportDir).filePath(fileName), step))
         return true;
-    ExportFailure::report(&m_progress, tr("Cannot write file %1:\n%2.")
-                                           .arg(QDir::toNativeSeparators(path), reason));
+    reportFailure();
     return false;
+}
+
+void FrameExporter::reportFailure()
+{
+    // Nothing to tell when the user stopped the export.
+    if (m_queue.failed())
+        ExportFailure::report(&m_progress, tr("Cannot write file %1:\n%2.")
+                                               .arg(QDir::toNativeSeparators(m_queue.failedPath()),
+                                                    m_queue.errorString()));
 }
 
 bool FrameExporter::isRepeatFrame(int frame) const

@@ -2,6 +2,7 @@
 
 #include "export/ExportImage.h"
 #include "export/ExportPlan.h"
+#include "export/ImageWriteQueue.h"
 #include "settings/ExportFramesSettings.h"
 
 #include <QCoreApplication>
@@ -28,9 +29,10 @@ public:
 private:
     // False when the export must stop: a file could not be written, and the
     // user has been told so.
-    bool writeCombinedFrame(int frame);
-    bool writeLayerFrames(int frame);
-    bool write(QImage const& image, QString const& fileName);
+    bool writeCombinedFrame(int frame, int step);
+    bool writeLayerFrames(int frame, int step);
+    bool write(QImage const& image, QString const& fileName, int step);
+    void reportFailure();
     // A frame that shows nothing new on any exported layer.
     bool isRepeatFrame(int frame) const;
     QString suffixOf(VisualLayer const& layer, int frame) const;
@@ -43,6 +45,8 @@ private:
     ExportImage::Format m_format;
     QString m_holdSuffix;
     QString m_cloneSuffix;
+    // Frames are composited here and encoded on the other cores.
+    ImageWriteQueue m_queue;
 };
 
 } // namespace Model

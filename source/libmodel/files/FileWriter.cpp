@@ -38,6 +38,7 @@ FileWriter::~FileWriter()
 bool FileWriter::open(QIODevice::OpenMode extraMode)
 {
     m_failed = false;
+    m_synced = false;
     m_error.clear();
     if (m_file.open(QIODevice::WriteOnly | extraMode))
         return true;
@@ -46,6 +47,7 @@ bool FileWriter::open(QIODevice::OpenMode extraMode)
 
 QIODevice* FileWriter::device()
 {
+    m_synced = false;
     return &m_file;
 }
 
@@ -60,32 +62,53 @@ bool FileWriter::write(char const* data, qint64 size)
         return false;
     if (!m_file.isOpen())
         return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
+    m_synced = false;
     if (m_file.write(data, size) == size && m_file.error() == QFileDevice::NoError)
         return true;
     return fail(m_file.errorString());
 }
 
-bool FileWriter::commit()
+bool FileWriter::writeImage(QImage const& image, char const* format, int quality)
 {
-    if (m_failed) {
-        discard();
+    if (m_failed)
         return false;
-    }
+    if (!m_file.isOpen())
+        return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
+    m_synced = false;
+    if (image.save(&m_file, format, quality))
+        return true;
+    // The encoder may fail without the device failing: then there is no
+    // system reason to give.
+    return fail(m_file.error() != QFileDevice::NoError
+                    ? m_file.errorString()
+                    : QCoreApplication::translate("Model::FileWriter",
+                                                  "The image could not be encoded"));
+}
+
+bool FileWriter::flush()
+{
+    if (m_failed)
+        return false;
     if (!m_file.isOpen())
         return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
     // The last buffered bytes go out here; the save file's own commit would
     // flush them too but forget a failure.
     if (m_file.error() != QFileDevice::NoError || !m_file.flush()
-        || m_file.error() != QFileDevice::NoError) {
-        fail(m_file.errorString());
+        || m_file.error() != QFileDevice::NoError)
+        return fail(m_file.errorString());
+    if (int const handle = m_file.handle(); handle >= 0 && !syncHandle(handle))
+        return fail(systemReason(errno));
+    m_synced = true;
+    return true;
+}
+
+bool FileWriter::commit()
+{
+    if (!m_synced && !flush()) {
         discard();
         return false;
     }
-    if (int const handle = m_file.handle(); handle >= 0 && !syncHandle(handle)) {
-        fail(systemReason(errno));
-        discard();
-        return false;
-    }
+    m_synced = false;
     if (!m_file.commit())
         return fail(m_file.errorString());
     return true;
@@ -113,36 +136,30 @@ bool FileWriter::fail(QString const& reason)
     return false;
 }
 
-bool FileWriter::writeFile(QString const& path, QByteArray const& bytes, QString* errorString)
+bool FileWriter::writeWith(QString const& path, std::function<bool(FileWriter&)> const& fill,
+                           QString* errorString)
 {
     FileWriter file(path);
-    bool const written = file.open() && file.write(bytes) && file.commit();
-    if (!written && errorString)
-        *errorString = file.errorString();
-    return written;
-}
-
-bool FileWriter::writeImage(QString const& path, QImage const& image, char const* format,
-                            QString* errorString, int quality)
-{
-    FileWriter file(path);
-    bool written = file.open();
-    if (written && !image.save(file.device(), format, quality)) {
-        // The encoder may fail without the device failing: then there is no
-        // system reason to give.
-        file.fail(file.m_file.error() != QFileDevice::NoError
-                      ? file.m_file.errorString()
-                      : QCoreApplication::translate("Model::FileWriter",
-                                                    "The image could not be encoded"));
-        written = false;
-    }
-    written = written && file.commit();
+    bool const written = file.open() && fill(file) && file.commit();
     if (!written) {
         file.discard();
         if (errorString)
             *errorString = file.errorString();
     }
     return written;
+}
+
+bool FileWriter::writeFile(QString const& path, QByteArray const& bytes, QString* errorString)
+{
+    return writeWith(path, [&](FileWriter& file) { return file.write(bytes); }, errorString);
+}
+
+bool FileWriter::writeImage(QString const& path, QImage const& image, char const* format,
+                            QString* errorString, int quality)
+{
+    return writeWith(
+        path, [&](FileWriter& file) { return file.writeImage(image, format, quality); },
+        errorString);
 }
 
 bool FileWriter::sync(QString const& path, QString* errorString)

@@ -3,6 +3,8 @@
 #include <QSaveFile>
 #include <QString>
 
+#include <functional>
+
 class QByteArray;
 class QImage;
 
@@ -36,6 +38,17 @@ public:
     QIODevice* device();
     bool write(QByteArray const& bytes);
     bool write(char const* data, qint64 size);
+    // Encodes the image into the temporary; format and quality as for
+    // QImage::save (-1 for the format's default).
+    bool writeImage(QImage const& image, char const* format, int quality = -1);
+    // Flushes and syncs what was written, so that commit() has only to put
+    // the file in place: the slow part can run on a worker thread and the
+    // commit on the thread that orders the files.
+    bool flush();
+    // Marks the file as failed for a reason of the caller's (an encoder that
+    // gave up): nothing more is written and commit() fails with the reason.
+    // Always false.
+    bool fail(QString const& reason);
     // Flushes, syncs and replaces the target. False leaves the target as it
     // was and no temporary behind.
     bool commit();
@@ -46,7 +59,10 @@ public:
     QString const& path() const { return m_path; }
     QString errorString() const { return m_error; }
 
-    // Whole-file forms of the above.
+    // Whole-file forms of the above. fill writes into the opened file and
+    // returns false when it failed.
+    static bool writeWith(QString const& path, std::function<bool(FileWriter&)> const& fill,
+                          QString* errorString);
     static bool writeFile(QString const& path, QByteArray const& bytes, QString* errorString);
     // format as for QImage::save; quality -1 for the format's default.
     static bool writeImage(QString const& path, QImage const& image, char const* format,
@@ -61,12 +77,13 @@ public:
     static QString systemReason(int error);
 
 private:
-    bool fail(QString const& reason);
 
     QString m_path;
     QSaveFile m_file;
     QString m_error;
     bool m_failed = false;
+    // Nothing written since the last successful flush().
+    bool m_synced = false;
 };
 
 } // namespace Model
