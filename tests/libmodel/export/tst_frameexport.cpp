@@ -5,6 +5,7 @@
 #include "export/ExrWriter.h"
 #include "settings/ExportFramesSettings.h"
 
+#include <QProgressBar>
 #include <QProgressDialog>
 
 #include <tinyexr.h>
@@ -56,6 +57,7 @@ private slots:
     void imagesHaveTheFrameSizeAndBackground();
     void combinedFramesApplyLayerOpacityOnce();
     void stopsAtTheFirstFileItCannotWrite();
+    void cancellingKeepsTheFramesBeforeIt();
     void refusesABaseNameOutsideTheFolder_data();
     void refusesABaseNameOutsideTheFolder();
 };
@@ -311,6 +313,30 @@ void TestFrameExport::stopsAtTheFirstFileItCannotWrite()
              qPrintable(prompts.critical.first()));
     QVERIFY2(prompts.critical.first().contains(dir.filePath(QStringLiteral("shot.0002.png"))),
              qPrintable(prompts.critical.first()));
+}
+
+void TestFrameExport::cancellingKeepsTheFramesBeforeIt()
+{
+    ExportScene s;
+    s.add(QStringLiteral("A"), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWX"));
+    QTemporaryDir dir;
+    ExportFramesSettings settings = settingsFor(dir.path());
+    Prompts prompts;
+    QProgressDialog progress;
+    // The user cancels once the bar shows the third frame written.
+    auto* bar = progress.findChild<QProgressBar*>();
+    QVERIFY(bar);
+    connect(bar, &QProgressBar::valueChanged, &progress, [&](int value) {
+        if (value == 3)
+            progress.cancel();
+    });
+    s.scene.exportFrames(settings, progress);
+
+    // Hidden entries included: no temporary of a frame under way is left.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                        QDir::Name),
+             (QStringList{"shot.A.0001.png", "shot.A.0002.png", "shot.A.0003.png"}));
+    QCOMPARE(prompts.critical, QStringList());
 }
 
 void TestFrameExport::refusesABaseNameOutsideTheFolder_data()
