@@ -125,7 +125,7 @@ XSheet::XSheet(QWidget* parent)
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
         d->header->setOffset(value);
         d->footer->setOffset(value);
-        updateGizmos();
+        d->placeGizmos();
         updateOpacitySliderPosition();
     });
     connect(&d->annotationStrokeEngine, &Model::StrokeEngine::rectChanged, this,

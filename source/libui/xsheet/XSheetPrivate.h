@@ -9,6 +9,7 @@
 #include "strokes/StrokeEngine.h"
 
 #include <QColor>
+#include <QHash>
 #include <QIcon>
 #include <QLinearGradient>
 #include <QList>
@@ -21,6 +22,8 @@
 #include <QSize>
 #include <QTimer>
 #include <QTransform>
+
+#include <utility>
 
 namespace Model {
 class FrameRangeModel;
@@ -58,6 +61,17 @@ public:
     QPainterPath beyondButtonPath(int column) const;
     // Drops a frame or audio drag that is still running.
     void cancelDrags();
+
+    // Gizmos.
+    void placeGizmos();
+    void findGizmoColumns(int count);
+    bool gizmoColumnsValid(int count) const;
+    // The first and last visual column whose gizmo, shadow included, can
+    // reach into the sheet; last < first when there are no columns.
+    std::pair<int, int> visualColumnsInReach() const;
+    QPoint gizmoAnchor(int column) const;
+    ColorGizmo* takeSpareColorGizmo();
+    void releaseColorGizmo(ColorGizmo* gizmo);
     void updateGizmosUISize();
 
     // Annotation images.
@@ -110,10 +124,20 @@ public:
     QSize chevronIconSize;
     QSize backlightIconSize;
 
-    // Gizmos and the opacity slider's column.
-    QList<ColorGizmo*> colorGizmos;
+    // Gizmos and the opacity slider's column. Colour gizmos, keyed by
+    // column, stand only on the stroke columns within reach of the sheet and
+    // on columns whose gizmo is still open; those scrolled away wait hidden
+    // for reuse. A gizmo on every column made each repaint of the window walk
+    // them all for every widget repainted: the square of the layer count.
+    QHash<int, ColorGizmo*> colorGizmos;
+    QList<ColorGizmo*> spareColorGizmos;
     AnnotationGizmo* annotationGizmo = nullptr;
     AudioGizmo* audioGizmo = nullptr;
+    // The columns of the audio and annotation gizmos, -1 for none, found by
+    // a pass over all columns when the columns change, not on every scroll.
+    int audioGizmoColumn = -1;
+    int annotationGizmoColumn = -1;
+    bool gizmoColumnsKnown = false;
     int opacityColumn = -1;
     bool audioOffsetLocked = true;
 

@@ -1,6 +1,7 @@
 // The column gizmos and the layer colour gizmo: which row a point falls on,
 // opening on a click and folding after a choice or on losing the focus, the
-// animated height, the choices and their signals, the colour wheel at device
+// animated height, the choices and their signals, the colour gizmos on the
+// columns in view of a sheet scrolled sideways, the colour wheel at device
 // pixel ratios 1 and 2, and the shadow effects' geometry.
 #include "TestSupport.h"
 
@@ -8,6 +9,7 @@
 #include "SheetFixture.h"
 
 #include "common/Animations.h"
+#include "models/SceneModel.h"
 #include "settings/KW.h"
 #include "startup/Init.h"
 #include "xsheet/AnnotationGizmo.h"
@@ -15,8 +17,12 @@
 #include "xsheet/ColorGizmo.h"
 #include "xsheet/GizmoGraphicsEffect.h"
 #include "xsheet/OpacitySliderGraphicsEffect.h"
+#include "xsheet/XSheetHeader.h"
 
+#include <QHash>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -54,6 +60,48 @@ struct Host
     QLineEdit* other = nullptr;
 };
 
+// The fixture's sheet with forty more stroke layers, each of its own
+// colour: many times wider than the sheet, so that it scrolls sideways.
+struct WideSheet : SheetFixture::Sheet
+{
+    WideSheet()
+    {
+        for (int l = 0; l < 40; ++l)
+            scene->addLayer(std::make_shared<Model::StrokeLayer>(QColor::fromHsv(l * 9, 200, 160),
+                                                                 scene->frameSize(), nullptr),
+                            scene->numLayers());
+        show();
+    }
+
+    bool isStroke(int column) const
+    {
+        return model()->headerData(column, Qt::Horizontal, Model::SceneModel::LayerTypeRole).toInt() == 1;
+    }
+
+    // Where the gizmo of a column stands: centred under its header section.
+    QPoint anchor(int column) const
+    {
+        UI::XSheetHeader const* header = sheet.header();
+        return QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                      header->height());
+    }
+
+    bool inView(int column) const
+    {
+        int const left = sheet.header()->sectionViewportPosition(column);
+        return left < sheet.width() && left + sheet.header()->sectionSize(column) > 0;
+    }
+
+    QList<UI::ColorGizmo*> shownColorGizmos() const
+    {
+        QList<UI::ColorGizmo*> shown;
+        for (UI::ColorGizmo* gizmo : sheet.findChildren<UI::ColorGizmo*>())
+            if (gizmo->isVisible())
+                shown << gizmo;
+        return shown;
+    }
+};
+
 } // namespace
 
 class TestGizmos : public QObject
@@ -72,6 +120,9 @@ private slots:
     void disabledGizmoDoesNotGrowOnHover();
     void colorPresetsAndTheCustomRow();
     void presetOnTheSheetRecoloursTheLayerInOneStep();
+    void colorGizmosStandOnTheStrokeColumnsInView_data();
+    void colorGizmosStandOnTheStrokeColumnsInView();
+    void anOpenColorGizmoStaysWithItsColumnScrolledAway();
     void colorWheelAtBothRatios();
     void shadowGeometry();
 };
@@ -269,6 +320,75 @@ void TestGizmos::presetOnTheSheetRecoloursTheLayerInOneStep()
     stack->undo();
     QCOMPARE(s.scene->layerColor(0), before);
     QCOMPARE(gizmo->color(), before);
+}
+
+void TestGizmos::colorGizmosStandOnTheStrokeColumnsInView_data()
+{
+    QTest::addColumn<double>("scrolled"); // part of the sideways scroll range
+    QTest::newRow("left end") << 0.0;
+    QTest::newRow("middle") << 0.5;
+    QTest::newRow("right end") << 1.0;
+}
+
+void TestGizmos::colorGizmosStandOnTheStrokeColumnsInView()
+{
+    QFETCH(double, scrolled);
+    WideSheet s;
+    QScrollBar* const bar = s.sheet.horizontalScrollBar();
+    QVERIFY(bar->maximum() > 2 * s.sheet.width());
+    // Over there and back, so that every position is reached by a scroll.
+    bar->setValue(bar->maximum() - qRound(bar->maximum() * scrolled));
+    bar->setValue(qRound(bar->maximum() * scrolled));
+
+    QHash<int, UI::ColorGizmo*> byColumn;
+    for (UI::ColorGizmo* gizmo : s.shownColorGizmos()) {
+        int const column = gizmo->layerIdx();
+        QVERIFY2(!byColumn.contains(column), qPrintable(QStringLiteral("two gizmos on column %1").arg(column)));
+        byColumn.insert(column, gizmo);
+        QVERIFY(s.isStroke(column));
+        QCOMPARE(gizmo->topCenter(), s.anchor(column));
+        QCOMPARE(gizmo->color(), s.scene->layerColor(column));
+    }
+    int inView = 0;
+    for (int column = 0; column < s.scene->numLayers(); ++column) {
+        if (!s.isStroke(column) || !s.inView(column))
+            continue;
+        ++inView;
+        QVERIFY2(byColumn.contains(column), qPrintable(QStringLiteral("no gizmo on column %1").arg(column)));
+    }
+    QVERIFY(inView >= 2);
+}
+
+void TestGizmos::anOpenColorGizmoStaysWithItsColumnScrolledAway()
+{
+    WideSheet s;
+    int const column = s.sheet.header()->logicalIndex(0);
+    QPointer<UI::ColorGizmo> open;
+    for (UI::ColorGizmo* gizmo : s.shownColorGizmos())
+        if (gizmo->layerIdx() == column)
+            open = gizmo;
+    QVERIFY(open);
+    MouseEvents::click(open, QPoint(open->width() / 2, 7));
+    QCOMPARE(open->state(), 1);
+
+    QScrollBar* const bar = s.sheet.horizontalScrollBar();
+    bar->setValue(bar->maximum());
+    QVERIFY(!s.inView(column));
+    QVERIFY(open);
+    QCOMPARE(open->state(), 1);
+    QCOMPARE(open->layerIdx(), column);
+    QCOMPARE(open->topCenter(), s.anchor(column));
+    // No gizmo in view took its state.
+    for (UI::ColorGizmo* gizmo : s.shownColorGizmos())
+        if (gizmo != open)
+            QCOMPARE(gizmo->state(), 0);
+
+    bar->setValue(0);
+    QVERIFY(open);
+    QVERIFY(open->isVisible());
+    QCOMPARE(open->state(), 1);
+    QCOMPARE(open->layerIdx(), column);
+    QCOMPARE(open->topCenter(), s.anchor(column));
 }
 
 void TestGizmos::colorWheelAtBothRatios()
