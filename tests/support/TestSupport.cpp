@@ -7,6 +7,21 @@
 
 #include <algorithm>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define QUILLMERE_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILLMERE_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#ifdef QUILLMERE_ADDRESS_SANITIZER
+#include <sanitizer/lsan_interface.h>
+
+#include <dlfcn.h>
+#include <link.h>
+#endif
+
 namespace TestSupport {
 
 namespace {
@@ -32,7 +47,7 @@ qint64 statusBytes(QByteArray const& key)
 
 PeakMemory::PeakMemory()
 {
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef QUILLMERE_ADDRESS_SANITIZER
     // The address sanitizer keeps freed memory aside and adds its shadow:
     // the resident size then tells little of the program's own needs.
 #else
@@ -68,6 +83,49 @@ QByteArray fileContents(QString const& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void keepGraphicsDriversLoaded()
+{
+#ifdef QUILLMERE_ADDRESS_SANITIZER
+    // The drivers are found among the libraries loaded by now, by the
+    // "<name>_dri.so" file names they all have: whichever one the X server
+    // and the environment chose. Opening one again without loading it, but
+    // marked never to be unloaded, keeps it and the libraries it needs.
+    QList<QByteArray> drivers;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* found) {
+            QByteArray const name(info->dlpi_name ? info->dlpi_name : "");
+            if (name.endsWith("_dri.so"))
+                static_cast<QList<QByteArray>*>(found)->append(name);
+            return 0;
+        },
+        &drivers);
+    // Not from within the walk, which holds the loader's lock.
+    for (QByteArray const& driver : std::as_const(drivers))
+        dlopen(driver.constData(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+#endif
+}
+
+void checkLeaks()
+{
+#ifdef QUILLMERE_ADDRESS_SANITIZER
+    __lsan_do_leak_check();
+#endif
+}
+
+LeaksIgnored::LeaksIgnored()
+{
+#ifdef QUILLMERE_ADDRESS_SANITIZER
+    __lsan_disable();
+#endif
+}
+
+LeaksIgnored::~LeaksIgnored()
+{
+#ifdef QUILLMERE_ADDRESS_SANITIZER
+    __lsan_enable();
+#endif
 }
 
 } // namespace TestSupport

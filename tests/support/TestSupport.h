@@ -37,13 +37,45 @@ private:
 // The file's bytes; empty when it cannot be read.
 QByteArray fileContents(QString const& path);
 
+// In builds with the address sanitizer, keeps the OpenGL drivers this process
+// has loaded until it ends. Closing the window system connection unloads
+// them, and the leak check that comes after would then find what a driver
+// keeps for itself unreachable, with no library to name it by. Called while
+// the application object still exists; does nothing in other builds.
+void keepGraphicsDriversLoaded();
+
+// In builds with the address sanitizer, checks for leaks now and ends the
+// process with the sanitizer's failure status if there are any: a test that
+// ends by std::_Exit never reaches the check made at exit. Does nothing in
+// other builds.
+void checkLeaks();
+
+// While it lives, in builds with the address sanitizer, what this thread
+// allocates is never reported as leaked: for what a library loses in a
+// failure that a test provokes on purpose. Does nothing in other builds.
+class LeaksIgnored
+{
+public:
+    LeaksIgnored();
+    ~LeaksIgnored();
+    LeaksIgnored(LeaksIgnored const&) = delete;
+    LeaksIgnored& operator=(LeaksIgnored const&) = delete;
+};
+
 } // namespace TestSupport
 
 // QTEST_MAIN with the settings isolated before anything can read them.
 // The process ends without running static destructors: Qt's global sound
 // engine is torn down there while the sound server's client thread may still
 // be handling an event, which now and then aborts an otherwise passing test.
+// Leaks are looked for once the application object is gone.
 #define QUILLMERE_TEST_MAIN(TestObject)                                                          \
+    QUILLMERE_TEST_MAIN_THEN(TestObject, [](int result) { return result; })
+
+// QUILLMERE_TEST_MAIN with a last say for what only shows once the
+// application object is gone: afterApplication(status) returns the exit
+// status, given Qt Test's.
+#define QUILLMERE_TEST_MAIN_THEN(TestObject, afterApplication)                                   \
     int main(int argc, char** argv)                                                              \
     {                                                                                            \
         TestSupport::isolateSettings();                                                          \
@@ -54,7 +86,10 @@ QByteArray fileContents(QString const& path);
             TestObject tc;                                                                       \
             QTEST_SET_MAIN_SOURCE_PATH                                                           \
             result = QTest::qExec(&tc, argc, argv);                                              \
+            TestSupport::keepGraphicsDriversLoaded();                                            \
         }                                                                                        \
+        result = (afterApplication)(result);                                                     \
         std::fflush(nullptr);                                                                    \
+        TestSupport::checkLeaks();                                                               \
         std::_Exit(result);                                                                      \
     }

@@ -1,5 +1,6 @@
 #include "rendering/OffscreenRenderer.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -128,8 +129,9 @@ public:
 
 OffscreenRenderer* OffscreenRenderer::instance()
 {
-    // Created on first use and never deleted: the context must outlive every
-    // stroke that might still be drawn while the process winds down.
+    // Created on first use and never deleted, so that a stroke drawn while the
+    // process winds down still finds it; its OpenGL objects go with the
+    // application object (see initialize()), and it draws nothing after that.
     static OffscreenRenderer* renderer = nullptr;
     if (!renderer)
         renderer = new OffscreenRenderer();
@@ -185,6 +187,13 @@ void OffscreenRenderer::releaseGL()
 bool OffscreenRenderer::initialize(const QSize& size)
 {
     releaseGL();
+    // The context is released while the application object is destroyed,
+    // before the window system connection it is made on closes. Left to the
+    // end of the process it would outlive the connection, which unloads the
+    // driver and frees only part of a context still alive.
+    static const QtCleanUpFunction releaseWithApplication = [] { instance()->releaseGL(); };
+    qRemovePostRoutine(releaseWithApplication);
+    qAddPostRoutine(releaseWithApplication);
 
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);

@@ -18,11 +18,12 @@ namespace Model {
 
 // Rasterises stroke geometry into 8-bit coverage images with OpenGL. It owns
 // the only OpenGL context of the program, which stays current on an
-// off-screen surface for the life of the process; use it on the GUI thread
-// only. Segments hand it their triangles as three flat float lists per
-// vertex: positions (x, y, tangent x, tangent y), colours (opacity, radius)
-// and types (side code, second tangent x, second tangent y). Overlapping
-// triangles of one call combine by their maximum, never by their sum.
+// off-screen surface until the application object is destroyed; use it on
+// the GUI thread only. Segments hand it their triangles as three flat float
+// lists per vertex: positions (x, y, tangent x, tangent y), colours (opacity,
+// radius) and types (side code, second tangent x, second tangent y).
+// Overlapping triangles of one call combine by their maximum, never by their
+// sum.
 class OffscreenRenderer : public QObject, protected QOpenGLFunctions
 {
     Q_OBJECT
@@ -78,9 +79,10 @@ public:
     ~OffscreenRenderer() override;
 
     // Creates the context, textures and shader program and makes frame
-    // buffers of the given size. Returns false, with a warning logged, when
-    // any of them cannot be made: a renderer that failed draws nothing. A
-    // later call starts again from scratch.
+    // buffers of the given size; all of them are released when the
+    // application object is destroyed. Returns false, with a warning logged,
+    // when any of them cannot be made: a renderer that failed draws nothing.
+    // A later call starts again from scratch.
     bool initialize(const QSize& size);
     bool isInitialized() const;
 

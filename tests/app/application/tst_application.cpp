@@ -53,8 +53,10 @@ int main(int argc, char** argv)
         Application app(argc, argv);
         TestApplication tc;
         result = QTest::qExec(&tc, argc, argv);
+        TestSupport::keepGraphicsDriversLoaded();
     }
     std::fflush(nullptr);
+    TestSupport::checkLeaks();
     std::_Exit(result);
 }
 #include "tst_application.moc"

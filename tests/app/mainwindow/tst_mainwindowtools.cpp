@@ -619,5 +619,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainWindowTools)
+QUILLMERE_TEST_MAIN(TestMainWindowTools)
 #include "tst_mainwindowtools.moc"

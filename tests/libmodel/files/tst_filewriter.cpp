@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -142,7 +143,14 @@ void TestFileWriter::fullDiskKeepsTheEarlierFile()
     QVERIFY(disk.fill());
 
     QString error;
-    QVERIFY(!writeThrough(way, path, size, &error));
+    {
+        // Qt's PNG writer loses its list of row pointers when the image
+        // library gives up on a failed write.
+        std::optional<TestSupport::LeaksIgnored> lostByQt;
+        if (way == Way::Image)
+            lostByQt.emplace();
+        QVERIFY(!writeThrough(way, path, size, &error));
+    }
     QCOMPARE(error, Model::FileWriter::systemReason(ENOSPC));
     QCOMPARE(TestSupport::fileContents(path), earlier);
     QCOMPARE(entries(disk.path()), QStringList{QStringLiteral("target")});

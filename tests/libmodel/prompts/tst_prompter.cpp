@@ -13,11 +13,12 @@ using Model::Prompter;
 namespace {
 
 // Acts on the next modal window of that type once it is up, however long the
-// machine takes to show it.
+// machine takes to show it. The watch ends with owner at the latest: one for
+// a window that never came must not act on a later test's windows.
 template<typename Window>
-void whenModal(std::function<void(Window*)> act)
+void whenModal(QObject* owner, std::function<void(Window*)> act)
 {
-    auto* poll = new QTimer;
+    auto* poll = new QTimer(owner);
     poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
         auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
@@ -132,14 +133,17 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         bool replaceAsked = false;
+        // The first save asks nothing about replacing: that watch stays
+        // unanswered to the end of this test.
+        QObject watches;
         auto typeName = [&] {
-            whenModal<QFileDialog>([&](QFileDialog* dialog) {
+            whenModal<QFileDialog>(&watches, [&](QFileDialog* dialog) {
                 auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
                 QVERIFY(edit);
                 edit->setText(QStringLiteral("walk"));
                 QTest::keyClick(edit, Qt::Key_Return);
                 // Replacing an earlier file is asked in a box of its own.
-                whenModal<QMessageBox>([&](QMessageBox* box) {
+                whenModal<QMessageBox>(&watches, [&](QMessageBox* box) {
                     replaceAsked = true;
                     box->button(QMessageBox::Yes)->click();
                 });
