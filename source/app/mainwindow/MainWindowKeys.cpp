@@ -56,11 +56,6 @@ void uncheck(KW::Action id)
         a->toggle();
 }
 
-bool isReturn(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
 // A widget the user types into: it keeps every key that has no command
 // modifier, Return and Esc included.
 bool isTextField(const QWidget* w)
