@@ -44,13 +44,6 @@ void ExportImage::paintLayer(QPainter& painter, VisualLayer const& layer, int fr
     painter.restore();
 }
 
-bool ExportImage::write(QImage const& image, QString const& path, Format format,
-                        QString* errorString)
-{
-    return FileWriter::writeWith(
-        path, [&](FileWriter& file) { return encode(image, format, file); }, errorString);
-}
-
 bool ExportImage::encode(QImage const& image, Format format, FileWriter& file)
 {
     return format == OpenEXR ? writeExr(image, file) : file.writeImage(image, "png");

@@ -26,12 +26,9 @@ public:
     // at the given layer opacity, applied exactly once.
     static void paintLayer(QPainter& painter, VisualLayer const& layer, int frame,
                            QRect const& rect, double opacity, bool allLinesBlack);
-    // Writes the whole file or nothing: a failed or short write (a full disk)
-    // returns false, gives the reason and leaves an earlier file as it was.
-    static bool write(QImage const& image, QString const& path, Format format,
-                      QString* errorString);
-    // Encodes the image into a file the caller opened and commits; false
-    // with the reason in the file's errorString().
+    // Encodes the image into a file the caller opened and commits (see
+    // FileWriter: whole or nothing, an earlier file kept); false with the
+    // reason in the file's errorString().
     static bool encode(QImage const& image, Format format, FileWriter& file);
 };
 

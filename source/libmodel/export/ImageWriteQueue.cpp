@@ -28,6 +28,23 @@ qint64 encodingBytesPerPixel(ExportImage::Format format)
     return format == ExportImage::OpenEXR ? 4 + 16 + 8 : 4;
 }
 
+// How many images may wait or be under way at once, and on how many
+// threads, for images of the size: as many as the cores allow, within a
+// memory budget that large frames would otherwise exceed.
+int threadsFor(ExportImage::Format format, QSize const& imageSize)
+{
+    qint64 const perImage = pixelsOf(imageSize) * (4 + encodingBytesPerPixel(format));
+    return int(std::clamp<qint64>(EncodingBudget / perImage, 1,
+                                  std::max(1, QThread::idealThreadCount())));
+}
+
+int capacityFor(ExportImage::Format format, QSize const& imageSize)
+{
+    // Twice the workers keeps each of them busy while the caller composites.
+    qint64 const waiting = std::max<qint64>(2, WaitingBudget / (pixelsOf(imageSize) * 4));
+    return int(std::clamp<qint64>(2 * qint64(threadsFor(format, imageSize)), 1, waiting));
+}
+
 } // namespace
 
 ImageWriteQueue::ImageWriteQueue(ExportImage::Format format, QSize const& imageSize,
@@ -42,20 +59,6 @@ ImageWriteQueue::ImageWriteQueue(ExportImage::Format format, QSize const& imageS
 ImageWriteQueue::~ImageWriteQueue()
 {
     stop();
-}
-
-int ImageWriteQueue::threadsFor(ExportImage::Format format, QSize const& imageSize)
-{
-    qint64 const perImage = pixelsOf(imageSize) * (4 + encodingBytesPerPixel(format));
-    return int(std::clamp<qint64>(EncodingBudget / perImage, 1,
-                                  std::max(1, QThread::idealThreadCount())));
-}
-
-int ImageWriteQueue::capacityFor(ExportImage::Format format, QSize const& imageSize)
-{
-    // Twice the workers keeps each of them busy while the caller composites.
-    qint64 const waiting = std::max<qint64>(2, WaitingBudget / (pixelsOf(imageSize) * 4));
-    return int(std::clamp<qint64>(2 * qint64(threadsFor(format, imageSize)), 1, waiting));
 }
 
 bool ImageWriteQueue::add(QImage const& image, QString const& path, int step)

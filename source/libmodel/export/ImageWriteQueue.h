@@ -50,12 +50,6 @@ public:
     QString const& failedPath() const { return m_failedPath; }
     QString const& errorString() const { return m_error; }
 
-    // How many images may wait or be under way at once, and on how many
-    // threads, for images of the size: as many as the cores allow, within a
-    // memory budget that large frames would otherwise exceed.
-    static int capacityFor(ExportImage::Format format, QSize const& imageSize);
-    static int threadsFor(ExportImage::Format format, QSize const& imageSize);
-
 private:
     struct Job
     {
