@@ -58,28 +58,6 @@ QImage compositeFrame(QList<VisualLayer*> const& layers, int frame, QSize const&
     return canvas.scaled(exportSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-// The cell a layer shows at a frame, past its end as its beyond-last mode
-// says; null where it shows none.
-std::shared_ptr<LayerItem> shownCell(VisualLayer const& layer, int frame)
-{
-    int const length = layer.length();
-    if (frame < 1 || length == 0)
-        return nullptr;
-    if (frame > length) {
-        switch (layer.layerBeyondLast()) {
-        case Layer::cycleDrawings:
-            frame = (frame - 1) % length + 1;
-            break;
-        case Layer::freezeLast:
-            frame = length;
-            break;
-        case Layer::showNothing:
-            return nullptr;
-        }
-    }
-    return layer.layerItem(frame);
-}
-
 // As compositeFrame, for layers that belong to the export alone. Each
 // drawing is drawn through a copy made for the frame: drawing keeps a
 // drawing's pixels unpacked, which over a long export would keep every
@@ -90,7 +68,8 @@ QImage compositeCopiedFrame(QList<VisualLayer*> const& layers, int frame, QSize 
 {
     std::vector<std::pair<std::shared_ptr<LayerItem>, std::shared_ptr<Drawing>>> shown;
     for (VisualLayer const* layer : layers) {
-        std::shared_ptr<LayerItem> const cell = shownCell(*layer, frame);
+        int const cellFrame = layer->shownFrame(frame);
+        std::shared_ptr<LayerItem> const cell = cellFrame > 0 ? layer->layerItem(cellFrame) : nullptr;
         if (cell && cell->drawing) {
             shown.emplace_back(cell, cell->drawing);
             cell->drawing.reset(cell->drawing->clone());

@@ -34,7 +34,7 @@ Layer* ReferenceLayer::clone() const
 
 void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect) const
 {
-    int const cell = shownCell(frame);
+    int const cell = shownFrame(frame);
     if (cell == 0)
         return;
     painter->save();
@@ -46,26 +46,8 @@ void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect) const
 void ReferenceLayer::drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
                                        bool /*black*/) const
 {
-    if (int const cell = shownCell(frame))
+    if (int const cell = shownFrame(frame))
         drawCell(cell, painter, rect);
-}
-
-int ReferenceLayer::shownCell(int frame) const
-{
-    int const n = length();
-    if (frame < 1 || n == 0)
-        return 0;
-    if (frame <= n)
-        return frame;
-    switch (layerBeyondLast()) {
-    case freezeLast:
-        return n;
-    case cycleDrawings:
-        return (frame - 1) % n + 1;
-    case showNothing:
-        break;
-    }
-    return 0;
 }
 
 void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect, bool /*black*/) const

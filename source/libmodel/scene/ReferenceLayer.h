@@ -42,8 +42,6 @@ public:
 
 private:
     void drawCell(int frame, QPainter* painter, QRect const& rect) const;
-    // The cell frame that the beyond-last mode shows at frame, 0 for none.
-    int shownCell(int frame) const;
 };
 
 } // namespace Model

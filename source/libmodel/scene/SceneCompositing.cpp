@@ -36,23 +36,10 @@ QRect inkedPart(VisualLayer const& layer, int frame, QRect const& rect)
         return rect;
     // The cell the layer paints at the frame, past its end as its beyond
     // mode says.
-    int const length = strokes->length();
-    if (frame < 1 || length == 0)
+    int const shown = strokes->shownFrame(frame);
+    if (shown == 0)
         return QRect();
-    int index = frame - 1;
-    if (frame > length) {
-        switch (strokes->layerBeyondLast()) {
-        case Layer::cycleDrawings:
-            index = (frame - 1) % length;
-            break;
-        case Layer::freezeLast:
-            index = length - 1;
-            break;
-        case Layer::showNothing:
-            return QRect();
-        }
-    }
-    StrokeDrawing const* drawing = strokes->strokeDrawing(index);
+    StrokeDrawing const* drawing = strokes->strokeDrawing(shown - 1);
     if (!drawing || !drawing->hasCoverage())
         return QRect();
     return rect & drawing->rootStroke()->boundingRect().adjusted(-inkRim, -inkRim, inkRim, inkRim);

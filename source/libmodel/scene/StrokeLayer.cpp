@@ -145,23 +145,10 @@ void StrokeLayer::paint(int frame, QPainter* painter, QRect const& rect,
                         QList<unsigned int> const& colorTable,
                         SingleStroke const* liveStroke, bool withLayerOpacity) const
 {
-    int const n = length();
-    if (!painter || frame < 1 || n == 0)
+    int const shown = shownFrame(frame);
+    if (!painter || shown == 0)
         return;
-    int index = frame - 1;
-    if (frame > n) {
-        switch (layerBeyondLast()) {
-        case cycleDrawings:
-            index = (frame - 1) % n;
-            break;
-        case freezeLast:
-            index = n - 1;
-            break;
-        case showNothing:
-            return;
-        }
-    }
-    StrokeDrawing const* drawing = strokeDrawing(index);
+    StrokeDrawing const* drawing = strokeDrawing(shown - 1);
     if (!drawing)
         return;
 

@@ -392,6 +392,24 @@ void VisualLayer::setOpacity(double opacity)
     d->opacity = std::isnan(opacity) ? 0.0 : std::clamp(opacity, 0.0, 1.0);
 }
 
+int VisualLayer::shownFrame(int frame) const
+{
+    int const n = length();
+    if (frame < 1 || n == 0)
+        return 0;
+    if (frame <= n)
+        return frame;
+    switch (layerBeyondLast()) {
+    case freezeLast:
+        return n;
+    case cycleDrawings:
+        return wrapped(frame);
+    case showNothing:
+        break;
+    }
+    return 0;
+}
+
 int VisualLayer::wrapped(int frame) const
 {
     if (frame < 1 || length() == 0)

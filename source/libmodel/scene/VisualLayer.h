@@ -63,6 +63,9 @@ public:
     int drawingType(int frame) const;
     // As drawingType, but past the end as the beyond-last mode shows it.
     int drawingTypeBeyond(int frame) const;
+    // The frame whose cell the layer shows at frame, past the end as the
+    // beyond-last mode says; 0 where it shows none.
+    int shownFrame(int frame) const;
     bool isOriginalFrame(int frame) const;
     bool isHoldFrame(int frame) const;
     bool isDistantCloneFrame(int frame) const;
