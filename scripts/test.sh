@@ -22,9 +22,9 @@ cmake --build "$BUILD" -j "$JOBS"
 RUNTIME="$(mktemp -d /tmp/quillmere-test.XXXXXX)"
 chmod 700 "$RUNTIME"
 XVFB_PID=""
-PULSE_PID=""
+SOUND_SERVER_PID=""
 cleanup() {
-  [ -n "$PULSE_PID" ] && kill "$PULSE_PID" 2>/dev/null || true
+  [ -n "$SOUND_SERVER_PID" ] && kill "$SOUND_SERVER_PID" 2>/dev/null || true
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$RUNTIME"
@@ -49,23 +49,8 @@ unset WAYLAND_DISPLAY
 
 # Sound server: its own runtime folder, a null sink as the default output.
 export XDG_RUNTIME_DIR="$RUNTIME"
-mkdir -p "$RUNTIME/pulse"
-pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-           --system=no -n \
-           --load="module-native-protocol-unix socket=$RUNTIME/pulse/native auth-anonymous=1" \
-           --load="module-null-sink sink_name=quillmere_null" \
-           --load="module-always-sink" \
-           >"$RUNTIME/pulse.log" 2>&1 &
-PULSE_PID=$!
-export PULSE_SERVER="unix:$RUNTIME/pulse/native"
-for _ in $(seq 1 100); do
-  [ -S "$RUNTIME/pulse/native" ] && break
-  kill -0 "$PULSE_PID" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -S "$RUNTIME/pulse/native" ]; then
-  echo "PulseAudio did not start:" >&2; cat "$RUNTIME/pulse.log" >&2; exit 1
-fi
+source "$ROOT/scripts/sound-server.sh"
+start_sound_server "$RUNTIME" || exit 1
 
 export LIBGL_ALWAYS_SOFTWARE=1
 export QT_QPA_PLATFORM=xcb

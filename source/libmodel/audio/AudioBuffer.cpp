@@ -16,6 +16,10 @@ namespace Model {
 namespace {
 
 constexpr qint64 minimumReportedUs = 50000;
+// What the output asks the sound server to hold ahead of what it plays: the
+// delay before a new slice is heard, and the time the audio thread may be
+// kept from its next read before the sound breaks off.
+constexpr qint64 outputBufferUs = 200000;
 
 inline qint16 loadSample(char const* bytes)
 {
@@ -90,6 +94,17 @@ struct AudioBuffer::Data
 
     qint64 unread() const { return qMax<qint64>(0, window.size() - readPos); }
 
+    // Keeps at most one fade length of what is unplayed: the window's end,
+    // which reads fade out.
+    void keepFadingRest()
+    {
+        qint64 const keep = qMin(unread(), fadeLength);
+        if (keep > 0 && readPos > 0)
+            std::memmove(window.data(), window.constData() + readPos, size_t(keep));
+        window.resize(keep);
+        readPos = 0;
+    }
+
     void reset()
     {
         window.clear();
@@ -155,42 +170,45 @@ bool AudioBuffer::isStopping() const
 
 void AudioBuffer::openOutput()
 {
-    if (d->sink)
+    if (!d->sink) {
+        d->sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), d->format, this);
+        // A layer muted before its output existed stays muted.
+        d->sink->setVolume(d->volume);
+    }
+    if (d->sink->state() != QAudio::StoppedState)
         return;
-    d->sink = new QAudioSink(QMediaDevices::defaultAudioOutput(), d->format, this);
-    // A layer muted before its output existed stays muted.
-    d->sink->setVolume(d->volume);
+    // Unbuffered: what the sink asks for is what it gets from the window, so
+    // a new slice is heard after the sink's own latency only.
+    if (!isOpen())
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    // Left to itself, the sink asks the sound server for the buffer it was
+    // granted last time, and the server grants less on every start until
+    // nothing is ever written.
+    d->sink->setBufferSize(AudioFormat::audioLengthUs(d->format, outputBufferUs));
+    d->sink->start(this);
 }
 
 void AudioBuffer::start()
 {
+    // What still sounds of the last slice fades out as it would before the
+    // next slice of a play.
+    d->keepFadingRest();
+    d->stopping = false;
+    d->stopPosted = false;
+    ++d->phase;
+    // The output keeps running between plays: starting it again would open a
+    // new stream on the sound server and lose its first moments of sound.
     openOutput();
-    if (d->sink->state() != QAudio::StoppedState)
-        d->sink->stop();
-    d->reset();
-    if (isOpen())
-        close();
-    // Unbuffered: what the sink asks for is what it gets from the window, so
-    // a new slice is heard after the sink's own latency only.
-    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    d->sink->start(this);
 }
 
 void AudioBuffer::stop()
 {
-    if (d->sink)
-        d->sink->stop();
     d->reset();
-    close();
 }
 
 void AudioBuffer::fadeOutAndStop()
 {
-    qint64 const keep = qMin(d->unread(), d->fadeLength);
-    if (keep > 0 && d->readPos > 0)
-        std::memmove(d->window.data(), d->window.constData() + d->readPos, size_t(keep));
-    d->window.resize(keep);
-    d->readPos = 0;
+    d->keepFadingRest();
     if (!d->stopping) {
         d->stopping = true;
         d->stopPosted = false;

@@ -18,6 +18,8 @@ qint16 realToPcm(double value);
 // samples: what is still unplayed of the previous slice (at most one fade
 // length, faded out) followed by the newest slice, faded in and out. Reads
 // past the window deliver silence, so a running sink never starves.
+// The sink, once opened, runs until the buffer goes: between plays it plays
+// silence, and a play only replaces the window.
 // Lives on the audio layer's thread; every slot is meant to be reached
 // through queued connections.
 class AudioBuffer : public QIODevice
@@ -36,9 +38,12 @@ public:
     bool isStopping() const;
 
 public slots:
-    // Creates the sink on the default output if there is none.
+    // Creates the sink on the default output if there is none, and starts it
+    // if it is not running.
     void openOutput();
+    // Plays from an empty window; starts the sink only if it is not running.
     void start();
+    // Empties the window: silence from here on.
     void stop();
     // Lets at most one fade length of the window play, faded out, then stops.
     void fadeOutAndStop();

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "../media/SoundFixtures.h"
+#include "MonitorRecording.h"
 #include "audio/AudioBuffer.h"
 #include "audio/AudioLayer.h"
 #include "media/AudioFormat.h"
@@ -223,6 +224,7 @@ private slots:
     void thumbnailOfDegenerateCells_data();
     void thumbnailOfDegenerateCells();
     void playbackReachesTheSoundServer();
+    void everyPlayIsHeardWhole();
     void layerGoesAwayWithCallsStillQueued();
 
 private:
@@ -930,24 +932,81 @@ void TestAudioLayer::thumbnailOfDegenerateCells()
 }
 
 // The whole road: the layer's thread and playback buffer open a stream on
-// the sound server while playing, and close it once stopped.
+// the sound server as soon as the sound is decoded, keep it through plays
+// and scrubbing, and close it when the layer goes.
 void TestAudioLayer::playbackReachesTheSoundServer()
 {
     QCOMPARE(playbackStreams(), 0);
     {
         Loaded loaded(25, squareWav(50, 3000, 3000));
         AudioLayer& layer = *loaded.layer;
-        layer.startPlayback(1, 50);
         QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 1, 10000);
+        layer.startPlayback(1, 50);
         layer.stopPlayback();
-        QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 0, 10000);
-
         layer.startScrubbing();
         layer.playFrame(4);
-        QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 1, 10000);
+        layer.stopScrubbing();
+        layer.startPlayback(3, 50);
+        QCOMPARE(playbackStreams(), 1);
     }
-    // The layer went away while scrubbing: its thread ends and the stream closes.
+    // The layer went away while playing: its thread ends and the stream closes.
     QTRY_COMPARE_WITH_TIMEOUT(playbackStreams(), 0, 10000);
+}
+
+// Twelve plays of a tone through the layer, recorded from the output's
+// monitor as the animator would hear them: every play, the first one after
+// the sound was loaded included, carries the whole tone, and the play whose
+// loop wraps while the tone sounds goes on into the whole tone again. A busy
+// machine may leave short gaps where the sound server ran dry, but the tone
+// sounds through most of its span and none of it is lost.
+void TestAudioLayer::everyPlayIsHeardWhole()
+{
+    MonitorRecording recording;
+    QVERIFY2(recording.start(), "nothing is recorded from the output's monitor");
+
+    double const amplitude = 0.5;
+    // Half a second: six frames at 12 fps.
+    Loaded loaded(12, wav16(48000, 2, 24000, [amplitude](int f, int) {
+        return sine(f, 48000, 440.0, amplitude);
+    }));
+    AudioLayer& layer = *loaded.layer;
+    int const toneBlocks = 500 / MonitorRecording::BlockMs;
+    int const wrappingPlay = 5;
+
+    for (int play = 0; play < 12; ++play) {
+        qint64 const mark = recording.size();
+        auto const figures = [&] { return ToneFigures(recording.toneBlocks(mark, amplitude)); };
+        layer.startPlayback(1, 6);
+        int expected = toneBlocks;
+        if (play == wrappingPlay) {
+            QTRY_VERIFY_WITH_TIMEOUT(figures().tone >= toneBlocks / 5, 20000);
+            expected += figures().tone;
+            layer.startPlayback(1, 6);
+        }
+        // The play is over once silence follows the whole tone (its fades
+        // may fall below the threshold), or follows some tone for longer than
+        // any gap a busy machine leaves.
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            [&] {
+                ToneFigures const f = figures();
+                return (f.tone >= expected - 3 && f.silenceAfter >= 20) || f.silenceAfter >= 150;
+            }(),
+            qPrintable(QStringLiteral("play %1: %2 of %3 blocks of tone")
+                           .arg(play)
+                           .arg(figures().tone)
+                           .arg(expected)),
+            20000);
+        layer.stopPlayback();
+
+        ToneFigures const f = figures();
+        QString const what = QStringLiteral("play %1: %2 blocks of tone of %3, over %4 blocks")
+                                 .arg(play)
+                                 .arg(f.tone)
+                                 .arg(expected)
+                                 .arg(f.last - f.first + 1);
+        QVERIFY2(f.tone * 10 >= expected * 9, qPrintable(what));
+        QVERIFY2(f.tone * 3 >= (f.last - f.first + 1) * 2, qPrintable(what));
+    }
 }
 
 // Layers that go away, or decode again, right after asking for sound: the
