@@ -7,12 +7,18 @@
 // - 5,000 distant-clone lookups into a layer of 50,000 cells against the same
 //   lookups into a layer of 500 cells;
 // - an empty scene of the largest frame (8192 x 8192) against one of
-//   1920 x 1080: frame size, renderer buffers and a composite.
+//   1920 x 1080: frame size, renderer buffers and a composite;
+// - scene files opened as the program opens them (a file in text mode): ten
+//   million holds on a layer, a layer of as many holds as a file may give,
+//   notes of a few bytes each that decode to the sheet's largest image, and
+//   a scene's start followed by 2 GB of NUL bytes (a sparse file), each
+//   against a small file of the same kind.
 // Memory is the rise of the resident high-water mark (restarted before each
 // measurement), time the processor time of the process; ratios are printed
 // beside the figures. Run under X with software OpenGL, e.g.
 //   DISPLAY=:91 LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=0 bench/bench_hostilescene
 #include "drawings/StrokeDrawing.h"
+#include "files/SceneReader.h"
 #include "images/RleImage.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/LayerItem.h"
@@ -27,6 +33,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTemporaryDir>
 #include <QTransform>
 
 #include <cstdio>
@@ -123,6 +130,46 @@ Cost readDrawing(QSize const& size, QByteArray const& bytes)
     });
 }
 
+// A scene file of the given layers, written in parts so that a file of
+// hundreds of megabytes never sits in memory; size makes it that large with
+// NUL bytes after the layers' start instead (a sparse file).
+QString writeSceneFile(QTemporaryDir const& folder, QString const& name, QByteArray const& layerStart,
+                       QByteArray const& repeated, int count, QByteArray const& layerEnd,
+                       qint64 size = 0)
+{
+    QString const path = folder.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE kw>\n<kw version=\"0.4\">\n"
+               "<scene frameWidth=\"64\" frameHeight=\"48\">\n<layers>\n");
+    if (size > 0) {
+        file.resize(size);
+        return path;
+    }
+    file.write(layerStart);
+    QByteArray const block = repeated.repeated(10000);
+    for (int i = 0; i < count / 10000; ++i)
+        file.write(block);
+    file.write(repeated.repeated(count % 10000));
+    file.write(layerEnd);
+    file.write("\n</layers>\n</scene>\n</kw>\n");
+    return path;
+}
+
+Cost openSceneFile(QString const& path)
+{
+    return measure([&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return;
+        Model::Scene scene;
+        Model::SceneReader reader(&scene, nullptr);
+        if (reader.read(&file) != 0)
+            std::printf("  (refused: %s)\n", qPrintable(reader.errorString().section(QLatin1Char('\n'), 0, 0)));
+    });
+}
+
 void print(char const* what, Cost const& cost, Cost const& baseline)
 {
     std::printf("%-46s %9.0f ms %8.1f MB   baseline %7.0f ms %7.1f MB   ratio %6.1f x time, "
@@ -203,5 +250,27 @@ int main(int argc, char** argv)
         });
     }
     print("8192 x 8192 (baseline: 1920 x 1080)", scenes[1], scenes[0]);
+
+    std::printf("\nOpening scene files made to be expensive\n");
+    QTemporaryDir folder;
+    QByteArray const holdsStart = "<layer type=\"stroke\"><drawing type=\"original\"/>";
+    QByteArray const hold = "<drawing type=\"clone\"/>";
+    QByteArray const notesStart = "<layer type=\"annotation\">";
+    // Thirteen bytes that decode to 1024 x 128 pixels.
+    QByteArray const note = "<image>AAAEAAAAAIAAAAABCg==</image>";
+    QByteArray const layerEnd = "</layer>";
+    Cost const fewHolds = openSceneFile(writeSceneFile(folder, "few-holds.kw", holdsStart, hold, 1000, layerEnd));
+    Cost const mostHolds = openSceneFile(
+        writeSceneFile(folder, "most-holds.kw", holdsStart, hold, Model::SceneReader::maximumFrames - 1, layerEnd));
+    print("108000 holds (baseline: 1000)", mostHolds, fewHolds);
+    Cost const tenMillion = openSceneFile(
+        writeSceneFile(folder, "ten-million-holds.kw", holdsStart, hold, 10000000, layerEnd));
+    print("10000000 holds, 230 MB (baseline: 1000)", tenMillion, fewHolds);
+    Cost const oneNote = openSceneFile(writeSceneFile(folder, "one-note.kw", notesStart, note, 1, layerEnd));
+    Cost const manyNotes = openSceneFile(writeSceneFile(folder, "many-notes.kw", notesStart, note, 54000, layerEnd));
+    print("54000 notes of 13 bytes, 2 MB (baseline: 1)", manyNotes, oneNote);
+    Cost const sparse =
+        openSceneFile(writeSceneFile(folder, "sparse.kw", {}, {}, 0, {}, qint64(2) << 30));
+    print("2 GB of NUL after the start (baseline: 1 note)", sparse, oneNote);
     return 0;
 }

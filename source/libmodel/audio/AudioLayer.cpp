@@ -30,6 +30,9 @@ namespace {
 
 constexpr int levelBlockSize = 2048;
 constexpr qint64 maximumDecodedMs = 1800000;
+// Above the highest rate sound devices play, a sound file's header is damage
+// or made to overflow the byte counts of its timing.
+constexpr int maximumSampleRate = 768000;
 constexpr qint64 edgeUs = 4000;
 constexpr qint64 fadeInOutUs = 8000;
 
@@ -313,7 +316,8 @@ qint64 AudioLayer::durationUs() const
 bool AudioLayer::isAudioAvailable() const
 {
     QAudioFormat const& format = d->audioFormat;
-    return !d->audioData.isEmpty() && format.sampleRate() >= 1 && format.channelCount() >= 1
+    return !d->audioData.isEmpty() && format.sampleRate() >= 1
+        && format.sampleRate() <= maximumSampleRate && format.channelCount() >= 1
         && format.sampleFormat() != QAudioFormat::Unknown && d->durationUs >= 1;
 }
 

@@ -20,6 +20,7 @@
 #include <QColor>
 #include <QCoreApplication>
 #include <QDataStream>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QImage>
 #include <QObject>
@@ -50,6 +51,14 @@ constexpr double maximumOffPegsOffset = 1e7;
 // The writer keeps rotations within half a turn either way.
 constexpr double maximumOffPegsRotation = 360.0;
 
+// Notes decoded from a file take at most as much memory as the largest
+// picture: thousands of frames of notes at the size the sheet makes them.
+constexpr qint64 maximumAnnotationBytes = qint64(256) * 1024 * 1024;
+
+// Without a drawing count the progress follows the bytes read, in this many
+// steps.
+constexpr int bytesProgressSteps = 1000;
+
 int toInt(QStringView text)
 {
     return text.toInt(); // 0 for text that is no number or does not fit
@@ -60,25 +69,15 @@ QUuid toUuid(QStringView text)
     return QUuid::fromString(text);
 }
 
-// All of the device's bytes as a read in its mode gives them. A buffer's
-// bytes are shared rather than copied. Text mode only drops every carriage
-// return, which is done here over the whole input at a fraction of the cost
-// of the device's reading in text mode.
+// The bytes of a device that cannot be mapped or shared, as a read in
+// binary mode gives them; the outline drops the carriage returns of a device
+// in text mode.
 QByteArray wholeInput(QIODevice* device)
 {
     bool const text = device->isTextModeEnabled();
-    QByteArray bytes;
-    auto* const buffer = qobject_cast<QBuffer*>(device);
-    if (buffer && buffer->pos() == 0) {
-        bytes = buffer->data();
-        buffer->seek(bytes.size());
-    } else {
-        device->setTextModeEnabled(false);
-        bytes = device->readAll();
-        device->setTextModeEnabled(text);
-    }
-    if (text && bytes.contains('\r'))
-        bytes.removeIf([](char c) { return c == '\r'; });
+    device->setTextModeEnabled(false);
+    QByteArray bytes = device->readAll();
+    device->setTextModeEnabled(text);
     return bytes;
 }
 
@@ -124,19 +123,40 @@ qint64 SceneReader::fileColumn() const
 
 int SceneReader::read(QIODevice* device)
 {
-    // The whole file is read first, so that payloads are decoded from its
-    // bytes.
-    m_outline = std::make_unique<SceneFileOutline>(wholeInput(device));
-    m_outlineDevice = std::make_unique<QBuffer>();
-    m_outlineDevice->setData(m_outline->outline());
-    m_outlineDevice->open(QIODevice::ReadOnly);
+    // A file is mapped and a buffer's bytes are shared rather than copied:
+    // the XML reader then takes the document piece by piece, and a load
+    // costs what the scene holds, not what the file's size is. A reading
+    // that stops at an error touches nothing of the file beyond it.
+    QByteArray bytes;
+    QByteArrayView document;
+    auto* const file = qobject_cast<QFileDevice*>(device);
+    uchar* const mapped = file && !file->isSequential() && file->pos() == 0 && file->size() > 0
+                              ? file->map(0, file->size())
+                              : nullptr;
+    auto* const buffer = qobject_cast<QBuffer*>(device);
+    if (mapped) {
+        document = QByteArrayView(mapped, file->size());
+    } else if (buffer && buffer->pos() == 0) {
+        bytes = buffer->data();
+        document = bytes;
+    } else {
+        bytes = wholeInput(device);
+        document = bytes;
+    }
+    m_outline = std::make_unique<SceneFileOutline>(document, device->isTextModeEnabled());
+    m_outline->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     m_payloads = std::make_unique<PayloadDecoder>(*m_outline);
-    setDevice(m_outlineDevice.get());
+    setDevice(m_outline.get());
     int const result = readDocument();
     m_errorLine = lineNumber();
     m_errorColumn = fileColumn();
+    // The outline stays for the error's column; the document goes.
     m_payloads.reset();
-    m_outline.reset();
+    if (mapped)
+        file->unmap(mapped);
+    // The device stands past what was read, as after reading it all.
+    if (mapped || (buffer && buffer->pos() == 0))
+        device->seek(device->size());
     return result;
 }
 
@@ -197,6 +217,16 @@ bool SceneReader::readRootElement()
     return false;
 }
 
+void SceneReader::showBytesRead()
+{
+    qsizetype const size = m_outline ? m_outline->document().size() : 0;
+    if (m_numExpectedDrawings >= 0 || size <= 0)
+        return;
+    // Setting the same value again costs nothing.
+    qint64 const read = m_outline->documentOffset(characterOffset());
+    m_progressDialog->setValue(int(read * bytesProgressSteps / size));
+}
+
 void SceneReader::checkCancelled() const
 {
     if (m_progressDialog->wasCanceled())
@@ -244,9 +274,10 @@ void SceneReader::readScene()
     m_progressDialog->reset();
     QXmlStreamAttributes const attrs = attributes();
 
+    // Layer numbers count up from 0; the scene names no layer below 1.
     if (attrs.hasAttribute(QLatin1String("highestUsedLayerNumber")))
         m_scene->setHighestUsedLayerNumber(
-            toInt(attrs.value(QLatin1String("highestUsedLayerNumber"))));
+            std::max(0, toInt(attrs.value(QLatin1String("highestUsedLayerNumber")))));
 
     // A frame size the drawings and pictures cannot take would leave the
     // scene with the default size and its drawings at another one.
@@ -328,8 +359,10 @@ void SceneReader::readScene()
     m_scene->setFrameRange(rangeMinimum, rangeMaximum, activeFrame, activeLayer);
     m_scene->updateCachedFramePixmap(true);
     checkCancelled();
-    int const done = m_numExpectedDrawings >= 0 ? m_numExpectedDrawings : m_scene->numLayers();
-    m_progressDialog->setValue(done < INT_MAX ? done + 1 : INT_MAX);
+    if (m_numExpectedDrawings >= 0)
+        m_progressDialog->setValue(m_numExpectedDrawings < INT_MAX ? m_numExpectedDrawings + 1 : INT_MAX);
+    else
+        m_progressDialog->setValue(m_progressDialog->maximum());
 }
 
 void SceneReader::readLayers()
@@ -337,27 +370,29 @@ void SceneReader::readLayers()
     while (m_scene->numLayers() > 0)
         m_scene->removeLayer(0);
     m_layerOrdering.clear();
+    // Without a drawing count, the share of the file read tells how far the
+    // reading is, however the file spreads its cells over layers.
+    if (m_numExpectedDrawings < 0)
+        m_progressDialog->setMaximum(bytesProgressSteps);
 
     while (readNextStartElement()) {
         if (name() == QLatin1String("ordering")) {
             readLayerOrdering();
         } else if (name() == QLatin1String("layer")) {
-            if (m_numExpectedDrawings < 0) {
-                m_progressDialog->setMaximum(
-                    int(std::min<qsizetype>(m_layerOrdering.size(), INT_MAX - 1)) + 1);
-                m_progressDialog->setValue(m_scene->numLayers());
-            }
             readLayer();
         } else {
             skipCurrentElement();
         }
+        showBytesRead();
         checkCancelled();
     }
     if (hasError())
         return;
 
-    m_progressDialog->setValue(m_numExpectedDrawings >= 0 ? m_numExpectedDrawings
-                                                          : m_scene->numLayers());
+    if (m_numExpectedDrawings >= 0)
+        m_progressDialog->setValue(m_numExpectedDrawings);
+    else
+        showBytesRead();
     m_scene->fixupReferences();
     checkCancelled();
     applyLayerOrdering();
@@ -391,6 +426,7 @@ void SceneReader::readLayer()
     }
 
     QUuid const identifier = toUuid(attrs.value(QLatin1String("identifier")));
+    m_layerIdentifier = identifier;
     QString const layerName = attrs.value(QLatin1String("name")).toString();
     bool const visible = attrs.hasAttribute(QLatin1String("visible"))
                          && attrs.value(QLatin1String("visible")) != QLatin1String("no");
@@ -441,30 +477,22 @@ void SceneReader::readLayer()
         layer = audio;
     } else if (type == QLatin1String("annotation") || type == QLatin1String("scribble")) {
         auto annotation = std::make_shared<AnnotationLayer>(m_scene);
+        int images = 0;
         while (readNextStartElement()) {
             if (name() == QLatin1String("image")) {
-                QByteArray const bytes = readBase64(QStringLiteral("image"));
-                if (!hasError()) {
-                    QDataStream in(bytes);
-                    RleImage rle;
-                    in >> rle;
-                    QSize const size = rle.size();
-                    // Notes are drawn in the sheet, at its size and not the
-                    // frame's: a larger image is damage, or a few bytes made
-                    // to cost gigabytes, and is refused before it is decoded.
-                    // A frame without notes is stored as an empty image.
-                    bool const fits = size.width() <= AnnotationLayer::maximumImageWidth
-                                      && size.height() <= AnnotationLayer::maximumImageHeight;
-                    bool const read = in.status() == QDataStream::Ok;
-                    QImage const image = read && fits ? rle.toQImage() : QImage();
-                    if (image.isNull() && (!fits || !read || !size.isNull()))
-                        raiseError(QObject::tr("Damaged annotation image data"));
-                    else
-                        annotation->addImage(image);
+                // One image per frame of the scene, as the writer stores
+                // them: no scene has more frames than a layer has cells.
+                if (++images > maximumFrames) {
+                    raiseError(QObject::tr("The notes hold more than %1 frames, more than "
+                                           "any scene has")
+                                   .arg(maximumFrames));
+                    break;
                 }
+                readAnnotationImage(annotation.get());
             } else {
                 skipCurrentElement();
             }
+            showBytesRead();
             checkCancelled();
         }
         layer = annotation;
@@ -486,6 +514,40 @@ void SceneReader::readLayer()
             visual->setLayerBeyondLast(Layer::LayerBeyondLast(beyond));
     }
     m_scene->addLayer(layer, m_scene->numLayers());
+}
+
+void SceneReader::readAnnotationImage(AnnotationLayer* layer)
+{
+    QByteArray const bytes = readBase64(QStringLiteral("image"));
+    if (hasError())
+        return;
+    QDataStream in(bytes);
+    RleImage rle;
+    in >> rle;
+    QSize const size = rle.size();
+    // Notes are drawn in the sheet, at its size and not the frame's: a larger
+    // image is damage, or a few bytes made to cost gigabytes, and is refused
+    // before it is decoded. A frame without notes is stored as an empty
+    // image.
+    bool const fits = size.width() <= AnnotationLayer::maximumImageWidth
+                      && size.height() <= AnnotationLayer::maximumImageHeight;
+    bool const read = in.status() == QDataStream::Ok;
+    if (!fits || !read) {
+        raiseError(QObject::tr("Damaged annotation image data"));
+        return;
+    }
+    // A few bytes decode to a whole image of the sheet's size; thousands of
+    // them would fill the memory.
+    m_annotationBytes += qint64(std::max(0, size.width())) * std::max(0, size.height());
+    if (m_annotationBytes > maximumAnnotationBytes) {
+        raiseError(QObject::tr("The notes take more than %1 MB").arg(maximumAnnotationBytes >> 20));
+        return;
+    }
+    QImage const image = rle.toQImage();
+    if (image.isNull() && !size.isNull())
+        raiseError(QObject::tr("Damaged annotation image data"));
+    else
+        layer->addImage(image);
 }
 
 void SceneReader::readOpacity(VisualLayer* layer)
@@ -545,6 +607,8 @@ void SceneReader::readVisualLayerContent(LayerType* layer)
             readDrawing(layer);
             if (m_numExpectedDrawings >= 0)
                 m_progressDialog->setValue(m_progressDialog->value() + 1);
+            else
+                showBytesRead();
         } else if constexpr (std::is_same_v<LayerType, Model::StrokeLayer>) {
             if (name() == QLatin1String("color"))
                 readColor(layer);
@@ -563,6 +627,13 @@ void SceneReader::readDrawingOf(LayerType* layer)
     QXmlStreamAttributes const attrs = attributes();
     if (!attrs.hasAttribute(QLatin1String("type"))) {
         skipCurrentElement();
+        return;
+    }
+    // A hold is a few bytes of a file; millions of them would take minutes
+    // and gigabytes to open.
+    if (layer->frames().size() >= maximumFrames) {
+        raiseError(QObject::tr("A layer holds more than %1 cells, more than any scene has frames")
+                       .arg(maximumFrames));
         return;
     }
     QTransform const transform = readOffPegsTransform();
@@ -619,7 +690,7 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(StrokeLayer* layer)
         } else if (name() == QLatin1String("clone")) {
             DrawingRef const clone{toUuid(attributes().value(QLatin1String("layer"))),
                                    toUuid(attributes().value(QLatin1String("drawing")))};
-            if (!clone.layer.isNull() && !clone.drawing.isNull())
+            if (!clone.layer.isNull() && !clone.drawing.isNull() && !isSelfLink(clone, identifier))
                 cell->clones.append(clone);
             skipCurrentElement();
         } else {
@@ -659,7 +730,7 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(ReferenceLayer* layer)
         } else if (name() == QLatin1String("clone")) {
             DrawingRef const clone{toUuid(attributes().value(QLatin1String("layer"))),
                                    toUuid(attributes().value(QLatin1String("drawing")))};
-            if (!clone.layer.isNull() && !clone.drawing.isNull())
+            if (!clone.layer.isNull() && !clone.drawing.isNull() && !isSelfLink(clone, identifier))
                 cell->clones.append(clone);
             skipCurrentElement();
         } else {
@@ -667,6 +738,12 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(ReferenceLayer* layer)
         }
     }
     return cell;
+}
+
+bool SceneReader::isSelfLink(DrawingRef const& clone, QUuid const& original) const
+{
+    // An original is no clone of itself; the entry would only be written back.
+    return clone.layer == m_layerIdentifier && clone.drawing == original;
 }
 
 std::shared_ptr<LayerItem> SceneReader::readDistantClone(VisualLayer* layer)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QList>
+#include <QUuid>
 #include <QXmlStreamReader>
 
 #include <exception>
 #include <memory>
 
-class QBuffer;
 class QIODevice;
 class QProgressDialog;
 class QString;
@@ -15,11 +15,13 @@ class QWidget;
 
 namespace Model {
 
+class AnnotationLayer;
 class AudioLayer;
 class LayerItem;
 class PayloadDecoder;
 class ReferenceLayer;
 class Scene;
+struct DrawingRef;
 class SceneFileOutline;
 class StrokeLayer;
 class VisualLayer;
@@ -60,6 +62,10 @@ public:
     // Largest frame width or height a file may ask for: the scene takes no
     // larger frame.
     static int maximumFrameSide();
+    // Most cells a file may give a layer, and notes images an annotation
+    // layer: the frames of the longest sound a scene keeps (half an hour) at
+    // the highest frame rate (60 frames a second).
+    static constexpr int maximumFrames = 30 * 60 * 60;
 
 private:
     int readDocument();
@@ -70,11 +76,14 @@ private:
     void readOpacity(Model::VisualLayer* layer);
     void readColor(Model::StrokeLayer* layer);
     void readAudioOffsetFrames(Model::AudioLayer* layer);
+    void readAnnotationImage(Model::AnnotationLayer* layer);
     void readDrawing(Model::StrokeLayer* layer);
     void readDrawing(Model::ReferenceLayer* layer);
     std::shared_ptr<Model::LayerItem> readOriginal(Model::StrokeLayer* layer);
     std::shared_ptr<Model::LayerItem> readOriginal(Model::ReferenceLayer* layer);
     std::shared_ptr<Model::LayerItem> readDistantClone(Model::VisualLayer* layer);
+    // Whether a clone entry of the original names the original itself.
+    bool isSelfLink(Model::DrawingRef const& clone, QUuid const& original) const;
     QTransform readOffPegsTransform();
 
     // The cell of a drawing element, which the element's transform and key
@@ -92,6 +101,9 @@ private:
     // number leaves ok false, a number that is not finite is an error.
     double parseDouble(QStringView text, QString const& what, bool* ok);
     void checkCancelled() const;
+    // Moves the progress by the share of the file read, when the file gives
+    // no drawing count.
+    void showBytesRead();
     // Reads up to the root element; false, with an error raised when the
     // document is refused, when there is none.
     bool readRootElement();
@@ -104,13 +116,16 @@ private:
 
     Model::Scene* m_scene;
     std::unique_ptr<SceneFileOutline> m_outline;
-    std::unique_ptr<QBuffer> m_outlineDevice;
     std::unique_ptr<PayloadDecoder> m_payloads;
     // The error's position, kept when reading ends.
     qint64 m_errorLine = -1;
     qint64 m_errorColumn = -1;
     QList<int> m_layerOrdering;
     int m_numExpectedDrawings = -1;
+    // The identifier the file gives the layer being read.
+    QUuid m_layerIdentifier;
+    // What the notes read so far take once decoded.
+    qint64 m_annotationBytes = 0;
     std::unique_ptr<QProgressDialog> m_progressDialog;
 };
 

@@ -12,7 +12,8 @@ qint64 mulDivNs(qint64 a, qint64 ns)
 {
     qint64 const whole = ns / nsPerSecond;
     qint64 const rest = ns % nsPerSecond; // same sign as ns
-    return a * whole + a * rest / nsPerSecond;
+    // a × rest alone would pass 64 bits at rates far beyond any sound's.
+    return a * whole + a / nsPerSecond * rest + a % nsPerSecond * rest / nsPerSecond;
 }
 
 } // namespace
@@ -39,10 +40,11 @@ int sampleSizeBytes(QAudioFormat const& format)
 
 qint64 audioLengthNs(QAudioFormat const& format, qint64 ns)
 {
-    int const frameBytes = sampleSizeBytes(format) * format.channelCount();
+    // In 64 bits: a sound file's header may give any rate and channel count.
+    qint64 const frameBytes = qint64(sampleSizeBytes(format)) * format.channelCount();
     if (frameBytes <= 0 || format.sampleRate() <= 0)
         return 0;
-    qint32 const bytesPerSecond = format.sampleRate() * frameBytes;
+    qint64 const bytesPerSecond = format.sampleRate() * frameBytes;
     qint64 const bytes = mulDivNs(bytesPerSecond, ns);
     return bytes - bytes % frameBytes;
 }

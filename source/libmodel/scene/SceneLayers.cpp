@@ -8,6 +8,7 @@
 #include "scene/VisualLayer.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace Model {
 
@@ -324,7 +325,11 @@ bool Scene::setLayerVisible(int layer, bool visible)
 
 QString Scene::getNextLayerName()
 {
-    return QString::number(++d->highestUsedLayerNumber);
+    // A file may give the largest int: names stop there rather than wrap to
+    // negative numbers.
+    if (d->highestUsedLayerNumber < std::numeric_limits<int>::max())
+        ++d->highestUsedLayerNumber;
+    return QString::number(d->highestUsedLayerNumber);
 }
 
 int Scene::layerIndexBottom() const

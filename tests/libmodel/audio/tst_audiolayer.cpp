@@ -19,6 +19,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -362,6 +363,9 @@ void TestAudioLayer::unusableInputChangesNothingElse_data()
     QTest::newRow("wav cut inside its header") << tenFrames().left(30) << false;
     QTest::newRow("wav cut right after its header") << tenFrames().left(44) << false;
     QTest::newRow("wav cut inside its first sample") << tenFrames().left(46) << false;
+    // The timing's byte counts overflowed at a rate of 2^31 - 1.
+    QTest::newRow("wav at a rate no sound device plays")
+        << SoundFixtures::wav16(INT_MAX, 2, 4096, [](int f, int) { return qint16(f * 8); }) << false;
     QTest::newRow("empty bytes") << QByteArray() << false;
     QTest::newRow("empty file") << QByteArray() << true;
     QTest::newRow("file of noise") << noise << true;

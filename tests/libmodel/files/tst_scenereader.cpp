@@ -11,10 +11,16 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QSignalSpy>
 
+#include <climits>
+
+#include <unistd.h>
 #include <zlib.h>
 
 using namespace SceneFiles;
@@ -192,6 +198,14 @@ private slots:
     void payloadsReadInEveryFormXmlAllows_data();
     void payloadsReadInEveryFormXmlAllows();
     void largeScenesReadWholeWithPayloadsPassedBy();
+    void layerNumbersStayInTheRangeTheProgramCounts_data();
+    void layerNumbersStayInTheRangeTheProgramCounts();
+    void anOriginalListingItselfDropsTheEntry();
+    void cellsAndNotesAreBoundedByTheMostFrames_data();
+    void cellsAndNotesAreBoundedByTheMostFrames();
+    void hugeFileEndsAtItsFirstInvalidByte_data();
+    void hugeFileEndsAtItsFirstInvalidByte();
+    void progressFollowsTheBytesReadWithoutADrawingCount();
 
 private:
     QObject m_toolOwner;
@@ -703,6 +717,18 @@ void TestSceneReader::damagedFilesAreRefusedWithAMessage_data()
         << notes(QStringLiteral("AAAEAQAAADgAAAABCg==")) << QStringLiteral("Damaged annotation image data");
     QTest::newRow("notes a pixel taller than the sheet makes them")
         << notes(QStringLiteral("AAAAAQAAAIEAAAABCg==")) << QStringLiteral("Damaged annotation image data");
+    // Thirteen bytes each that decode to a whole image of the sheet's
+    // largest size.
+    QTest::newRow("notes decoding to more than 256 MB")
+        << notes(QStringLiteral("AAAEAAAAAIAAAAABCg==</image><image>").repeated(2048) + QStringLiteral("AAAEAAAAAIAAAAABCg=="))
+        << QStringLiteral("The notes take more than 256 MB");
+    // A header's rate of 2^31 - 1 overflowed the bytes per second of the
+    // sound's timing.
+    QTest::newRow("sound at a rate no sound device plays")
+        << sound(QStringLiteral("0"), QString::fromLatin1(SoundFixtures::wav16(INT_MAX, 2, 4096, [](int f, int) {
+                                                             return qint16(f * 8);
+                                                         }).toBase64()))
+        << QStringLiteral("Damaged sound data");
     QTest::newRow("sound that is no sound file")
         << sound(QStringLiteral("0"), QString::fromLatin1(QByteArray("Not a sound at all.").toBase64()))
         << QStringLiteral("Damaged sound data");
@@ -981,6 +1007,179 @@ void TestSceneReader::largeScenesReadWholeWithPayloadsPassedBy()
             QVERIFY2(strokeBytes(*strokes->strokeDrawing(i)) == drawings.at(layer * cells + i),
                      qPrintable(QStringLiteral("layer %1, cell %2").arg(layer).arg(i + 1)));
     }
+}
+
+void TestSceneReader::layerNumbersStayInTheRangeTheProgramCounts_data()
+{
+    QTest::addColumn<QString>("highest");
+    QTest::addColumn<QStringList>("names"); // of the next two new layers
+
+    QTest::newRow("as written") << QStringLiteral("7") << QStringList{"8", "9"};
+    // Counting on from the largest int wrapped to negative names.
+    QTest::newRow("the largest int") << QStringLiteral("2147483647")
+                                     << QStringList{"2147483647", "2147483647"};
+    QTest::newRow("one below the largest int") << QStringLiteral("2147483646")
+                                               << QStringList{"2147483647", "2147483647"};
+    QTest::newRow("negative") << QStringLiteral("-5") << QStringList{"1", "2"};
+    QTest::newRow("beyond int counts as 0") << QStringLiteral("99999999999") << QStringList{"1", "2"};
+}
+
+void TestSceneReader::layerNumbersStayInTheRangeTheProgramCounts()
+{
+    QFETCH(QString, highest);
+    QFETCH(QStringList, names);
+
+    Model::Scene scene;
+    QString error;
+    QVERIFY2(read(&scene, document(QStringLiteral("highestUsedLayerNumber=\"%1\"").arg(highest),
+                                   strokeLayer(QStringLiteral("L"), 1)),
+                  &error)
+                 == 0,
+             qPrintable(error));
+    QStringList next;
+    next << scene.getNextLayerName() << scene.getNextLayerName();
+    QCOMPARE(next, names);
+    QVERIFY(scene.highestUsedLayerNumber() > 0);
+}
+
+void TestSceneReader::anOriginalListingItselfDropsTheEntry()
+{
+    // A clone entry naming its own original links nothing; kept, it was
+    // written back with the scene.
+    QString const layer = QStringLiteral("{aaaaaaaa-0000-0000-0000-000000000000}");
+    QString const cell = QStringLiteral("{aaaaaaaa-0000-0000-0000-000000000001}");
+    QString const other = QStringLiteral("{bbbbbbbb-0000-0000-0000-000000000000}");
+    QString const layers =
+        QStringLiteral("<layer identifier=\"%1\" visible=\"yes\" type=\"stroke\">"
+                       "<drawing type=\"original\" identifier=\"%2\">"
+                       "<clone layer=\"%1\" drawing=\"%2\"/>"
+                       "<clone layer=\"%3\" drawing=\"%2\"/>"
+                       "<clone layer=\"%1\" drawing=\"{aaaaaaaa-0000-0000-0000-000000000002}\"/>"
+                       "<strokes>%4</strokes></drawing></layer>")
+            .arg(layer, cell, other, QLatin1String(emptyStrokes));
+    Model::Scene scene;
+    QString error;
+    QVERIFY2(read(&scene, document(QString(), layers), &error) == 0, qPrintable(error));
+    auto* const strokes = visualAt(scene, 0);
+    QVERIFY(strokes);
+    QCOMPARE(strokes->layerItem(1)->identifier, QUuid::fromString(cell));
+    // Entries that only share the layer or the cell's identifier stay.
+    QCOMPARE(strokes->layerItem(1)->clones,
+             (QList<Model::DrawingRef>{
+                 {QUuid::fromString(other), QUuid::fromString(cell)},
+                 {QUuid::fromString(layer), QUuid::fromString(u"{aaaaaaaa-0000-0000-0000-000000000002}")}}));
+    QByteArray const saved = write(&scene);
+    QVERIFY(!saved.contains(QStringLiteral("<clone layer=\"%1\" drawing=\"%2\"/>").arg(layer, cell).toUtf8()));
+}
+
+void TestSceneReader::cellsAndNotesAreBoundedByTheMostFrames_data()
+{
+    QTest::addColumn<QString>("layers");
+    QTest::addColumn<QString>("message"); // empty when the scene opens
+
+    // Holds and empty notes are a few bytes each: millions of them took
+    // minutes and gigabytes. As many as a scene may have frames still open.
+    int const most = Model::SceneReader::maximumFrames;
+    auto const holds = [](int count) {
+        return strokeLayer(QStringLiteral("L"), 0,
+                           QStringLiteral("<drawing type=\"original\"/>")
+                               + QStringLiteral("<drawing type=\"clone\"/>").repeated(count - 1));
+    };
+    auto const notes = [](int count) {
+        return QStringLiteral("<layer type=\"annotation\">%1</layer>")
+            .arg(QStringLiteral("<image>AAAAAAAAAAAAAAABCg==</image>").repeated(count));
+    };
+    QString const tooManyCells = QStringLiteral("A layer holds more than %1 cells").arg(most);
+    QString const tooManyNotes = QStringLiteral("The notes hold more than %1 frames").arg(most);
+    QTest::newRow("cells on the most frames") << holds(most) << QString();
+    QTest::newRow("a cell more") << holds(most + 1) << tooManyCells;
+    QTest::newRow("notes on the most frames") << holds(most) + notes(most) << QString();
+    QTest::newRow("notes on a frame more") << notes(most + 1) << tooManyNotes;
+}
+
+void TestSceneReader::cellsAndNotesAreBoundedByTheMostFrames()
+{
+    QFETCH(QString, layers);
+    QFETCH(QString, message);
+
+    Model::Scene scene;
+    QString error;
+    int const result = read(&scene, document(QString(), layers), &error);
+    if (message.isEmpty()) {
+        QVERIFY2(result == 0, qPrintable(error));
+        QCOMPARE(scene.maximumFrameNumber(), Model::SceneReader::maximumFrames);
+    } else {
+        QCOMPARE(result, 1);
+        QVERIFY2(error.startsWith(message), qPrintable(error));
+    }
+}
+
+void TestSceneReader::hugeFileEndsAtItsFirstInvalidByte_data()
+{
+    QTest::addColumn<QByteArray>("start"); // what comes before the NUL bytes
+
+    QByteArray const whole = document(QString(), strokeLayer(QStringLiteral("L"), 3));
+    qsizetype const layer = whole.indexOf("<layer ");
+    QTest::newRow("between elements") << whole.left(layer);
+    QTest::newRow("in an element's name") << whole.left(layer + 4);
+    QTest::newRow("in an attribute") << whole.left(whole.indexOf("L\"", layer));
+    QTest::newRow("in a comment") << whole.left(layer) + "<!-- ";
+}
+
+void TestSceneReader::hugeFileEndsAtItsFirstInvalidByte()
+{
+    QFETCH(QByteArray, start);
+
+    // A scene's start, then two gigabytes of nothing (a sparse file, which
+    // takes no disk): the whole file was read into memory, then scanned,
+    // before the first byte after the start was found invalid.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QString const path = folder.filePath(QStringLiteral("sparse.kw"));
+    {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        QCOMPARE(out.write(start), start.size());
+        QVERIFY(out.resize(qint64(2) << 30));
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    Model::Scene scene;
+    Model::SceneReader reader(&scene, nullptr);
+    TestSupport::PeakMemory memory;
+    QCOMPARE(reader.read(&file), 1);
+    qint64 const rise = memory.rise();
+    QString const line = QStringLiteral("\nLine %1, column ").arg(start.count('\n') + 1);
+    QVERIFY2(reader.errorString().contains(line), qPrintable(reader.errorString()));
+    // A few pages of the file, not its size.
+    if (memory.isAvailable())
+        QVERIFY2(rise < 64 * 1024 * 1024, qPrintable(QStringLiteral("%1 bytes more").arg(rise)));
+}
+
+void TestSceneReader::progressFollowsTheBytesReadWithoutADrawingCount()
+{
+    // One layer of many cells and no drawing count: the progress moved only
+    // from layer to layer, so it stood still for the whole layer.
+    QString cells;
+    for (int i = 0; i < 2000; ++i)
+        cells += QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                     .arg(QLatin1String(emptyStrokes));
+    QByteArray bytes = document(QString(), strokeLayer(QStringLiteral("L"), 0, cells));
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    Model::Scene scene;
+    Model::SceneReader reader(&scene, nullptr);
+    auto* const bar = reader.progressDialog()->findChild<QProgressBar*>();
+    QVERIFY(bar);
+    QList<int> partway;
+    connect(bar, &QProgressBar::valueChanged, bar, [&](int value) {
+        if (value > bar->minimum() && value < bar->maximum())
+            partway << value;
+    });
+    QCOMPARE(reader.read(&buffer), 0);
+    QCOMPARE(visualAt(scene, 0)->length(), 2000);
+    QVERIFY2(partway.size() > 100, qPrintable(QString::number(partway.size())));
+    QVERIFY(std::is_sorted(partway.cbegin(), partway.cend()));
 }
 
 QUILLMERE_TEST_MAIN(TestSceneReader)

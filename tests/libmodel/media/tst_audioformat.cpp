@@ -5,6 +5,8 @@
 
 #include <QAudioFormat>
 
+#include <climits>
+
 namespace {
 
 QAudioFormat makeFormat(int sampleRate, int channels, QAudioFormat::SampleFormat sampleFormat)
@@ -87,6 +89,13 @@ void TestAudioFormat::audioLengthUs_data()
                                   << qint64(384);
     QTest::newRow("unknown sample format")
         << makeFormat(48000, 2, QAudioFormat::Unknown) << qint64(50000) << qint64(0);
+    // A sound file's header may give any rate: the bytes per second of
+    // 2^31 - 1 Hz overflowed 32 bits, and their product with the part of a
+    // second 64 bits.
+    QTest::newRow("1 ms at 2^31 - 1 Hz") << makeFormat(INT_MAX, 2, QAudioFormat::Int16)
+                                         << qint64(1000) << qint64(8589932);
+    QTest::newRow("almost a second at 2^31 - 1 Hz, float stereo")
+        << makeFormat(INT_MAX, 2, QAudioFormat::Float) << qint64(999999) << qint64(17179851992);
     QTest::newRow("no sample rate") << makeFormat(0, 2, QAudioFormat::Int16) << qint64(50000)
                                     << qint64(0);
 }
