@@ -391,6 +391,8 @@ private:
     // Connects the catalogue actions of the handlers above and of the key
     // handling's tool toggles.
     void setupHandlerActionConnections();
+    // Tells the detached sheet where to open when it has no place of its own.
+    void prepareDetachedXSheetOpening();
     // Applies a frame found by a step or a skip: only a change inside the
     // stepping span moves the active frame.
     void stepToFrame(int frame);

@@ -26,8 +26,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QLayout>
+#include <QScreen>
 #include <QSplitter>
 #include <QUndoStack>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -239,6 +241,31 @@ void MainWindow::onDetachedXSheetHidden()
     action(KW::Action::XSheetShow)->setChecked(false);
 }
 
+// A detached sheet with no stored place opens beside the canvas, as wide as
+// it stood docked and as high as the work area under the menu bar.
+void MainWindow::prepareDetachedXSheetOpening()
+{
+    int width = d->xsheetWidth;
+    const int index = ui->splitter->indexOf(d->xsheetPane);
+    if (d->xsheetPlacedShown && index >= 0) {
+        const int shown = ui->splitter->sizes().value(index);
+        if (shown > 0)
+            width = shown;
+    }
+    if (width <= 0)
+        width = d->xsheetPane->sizeHint().width();
+    QWidget* work = ui->centralwidget;
+    const QRect workArea(work->mapToGlobal(QPoint(0, 0)), work->size());
+    // The sheet's frame is not known before it is shown; the main window's
+    // is the best guess.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    d->detachedXSheet->setOpeningGeometry(UI::DetachedXSheet::openingGeometry(
+        workArea, width, d->xsheetOnLeft, screen->availableGeometry(), frame));
+}
+
 void MainWindow::updateXSheetLocation()
 {
     action(d->xsheetOnLeft ? KW::Action::XSheetLeftSide : KW::Action::XSheetRightSide)
@@ -246,6 +273,8 @@ void MainWindow::updateXSheetLocation()
     QWidget* companions[] = {d->opacitySlider, d->layerRenameWidget};
 
     if (d->xsheetDetached && d->detachedXSheet) {
+        if (d->xsheetVisible && isVisible())
+            prepareDetachedXSheetOpening();
         for (QWidget* w : companions) {
             if (w) {
                 w->setParent(d->detachedXSheet);

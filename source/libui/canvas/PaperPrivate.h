@@ -106,6 +106,9 @@ public:
     void rebuildMirrorTransform();
     // Every transform back to identity; the view base keeps only the mirror.
     void resetTransforms();
+    // A gesture's live changes and the floating selection's chain back to
+    // identity; the view and the off-pegs transform stay.
+    void dropLiveTransforms();
 
     // The pointer when it is over the view, else the view centre.
     QPointF zoomAnchor() const;

@@ -96,16 +96,21 @@ void Paper::PaperPrivate::emitZoomLevelChanged(double reportedScale)
         QGuiApplication::restoreOverrideCursor();
 }
 
-void Paper::PaperPrivate::resetTransforms()
+void Paper::PaperPrivate::dropLiveTransforms()
 {
     for (QTransform& delta : selectionDeltas)
         delta = QTransform();
     selection = Model::FloatingSelection::Transform();
     selectionChain = QTransform();
     liveDelta = QTransform();
+    liveOffPegs = QTransform();
+}
+
+void Paper::PaperPrivate::resetTransforms()
+{
+    dropLiveTransforms();
     view = QTransform();
     offPegs = QTransform();
-    liveOffPegs = QTransform();
     offPegsTotal = QTransform();
     full = QTransform();
     rebuildMirrorTransform();
@@ -331,8 +336,6 @@ void Paper::updateFrameSize()
     if (!d->scene)
         return;
     const QPointF c = d->view.map(d->viewCenter);
-    const double oldAngle = d->angle;
-    const double oldZoom = zoomLevel();
     const double w0 = d->frameRect.width();
     const double h0 = d->frameRect.height();
 
@@ -340,27 +343,35 @@ void Paper::updateFrameSize()
     d->frameRect = QRectF(0, 0, size.width(), size.height());
     d->rebuildGridPaths();
 
-    // The same relative place in the resized frame; a frame that had no
-    // extent has no relative place, so its middle is taken.
-    const double w = d->frameRect.width();
-    const double h = d->frameRect.height();
-    const double x = w0 >= 1.0 ? std::clamp(c.x() * w / w0, 0.0, std::max(w, 0.0)) : w / 2.0;
-    const double y = h0 >= 1.0 ? std::clamp(c.y() * h / h0, 0.0, std::max(h, 0.0)) : h / 2.0;
+    // The same relative place in the resized frame; off the frame, the same
+    // distance from its edge, so that a far view stays as near the paper and
+    // the size coming back brings the view back. A frame that had no extent
+    // has no relative place, so its middle is taken.
+    const auto place = [](double at, double before, double after) {
+        if (before < 1.0)
+            return after / 2.0;
+        if (at < 0.0)
+            return at;
+        if (at > before)
+            return after + (at - before);
+        return at * after / before;
+    };
+    const double x = place(c.x(), w0, d->frameRect.width());
+    const double y = place(c.y(), h0, d->frameRect.height());
 
-    d->resetTransforms();
-    // The reset dropped the canvas's copy of the selection's transform; the
+    d->dropLiveTransforms();
+    // That dropped the canvas's copy of the selection's transform; the
     // selection itself floats on, as after binding a scene.
     if (d->kwscene)
         d->selection = d->kwscene->floatingSelectionTransform();
-    d->compose();
-    d->viewBase = d->viewBase * QTransform::fromTranslate(x - d->viewBase.map(d->viewCenter).x(),
-                                                          y - d->viewBase.map(d->viewCenter).y());
-    d->compose();
-    d->decompose();
-    d->rotateTo(oldAngle);
-    d->zoomTo(oldZoom);
+    // Zoom, angle and mirror stay exactly as they were: only the view's
+    // offset moves, so a change and its undo leave no drift. A quick zoom's
+    // saved view belongs to the old frame.
+    d->savedQuickZoomView.reset();
+    d->viewBase = d->viewBase * translation(QPointF(x, y) - d->viewBase.map(d->viewCenter));
     d->offPegs = d->scene->offPegsTransform(d->scene->activeFrame(), nullptr);
     d->compose();
+    d->decompose();
     update();
     emit zoomLevelToFitChanged(d->fit(0.0));
 }

@@ -9,6 +9,8 @@
 #include "xsheet/XSheetPane.h"
 
 #include <QAction>
+#include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QUndoCommand>
@@ -180,6 +182,76 @@ private slots:
             QCOMPARE(index, onLeft ? 0 : s->count() - 1);
             QCOMPARE(s->sizes().at(index), visible ? storedWidth : 0);
         }
+    }
+
+    // With no geometry of its own to restore the detached sheet opens beside
+    // the canvas: as wide as it stood docked, as high as the work area under
+    // the menus, outside the main window where the screen has room, else
+    // over the work area's edge.
+    void detachedXSheetOpensBesideTheCanvas_data()
+    {
+        QTest::addColumn<QRect>("placed"); // the main window; null: as at first start
+        QTest::addColumn<bool>("onLeft");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("outside");
+        const QRect small(400, 200, 1000, 700);
+        QTest::newRow("first start, left") << QRect() << true << QByteArray() << false;
+        QTest::newRow("first start, right") << QRect() << false << QByteArray() << false;
+        QTest::newRow("small window, left") << small << true << QByteArray() << true;
+        QTest::newRow("small window, right") << small << false << QByteArray() << true;
+        QTest::newRow("near the screen's edge, right")
+            << QRect(900, 200, 1000, 700) << false << QByteArray() << false;
+        QTest::newRow("stored geometry that cannot be restored")
+            << small << false << QByteArray("not a geometry") << true;
+    }
+
+    void detachedXSheetOpensBesideTheCanvas()
+    {
+        QFETCH(QRect, placed);
+        QFETCH(bool, onLeft);
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, outside);
+        Model::Settings::instance()->setMainWindowSettings({}, onLeft, false, true, 0);
+        Model::Settings::instance()->setXSheetWindowSettings(stored);
+        MainWindowFixture f;
+        if (!placed.isNull())
+            f.window->setGeometry(placed);
+        auto* paper = f.window->findChild<UI::Paper*>();
+        paper->setZoomLevel(2.0);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        if (!placed.isNull())
+            QTRY_COMPARE(f.window->geometry(), placed);
+        // The first show has placed the sheet once it reset the zoom.
+        QTRY_COMPARE(paper->zoomLevel(), 1.0);
+        auto* pane = f.window->findChild<UI::XSheetPane*>();
+        QSplitter* s = splitter(f.window.get());
+        const int docked = s->sizes().at(s->indexOf(pane));
+        QVERIFY(docked > 0);
+
+        action(KW::Action::XSheetDetachSeparateWindow)->trigger();
+        auto* sheet = f.window->findChild<UI::DetachedXSheet*>();
+        QTRY_VERIFY(sheet->isVisible());
+        QWidget* central = f.window->centralWidget();
+        const QRect work(central->mapToGlobal(QPoint(0, 0)), central->size());
+        const QRect screen = f.window->screen()->availableGeometry();
+        const QRect menus(f.window->menuBar()->mapToGlobal(QPoint(0, 0)),
+                          f.window->menuBar()->size());
+        const QRect frame = sheet->frameGeometry();
+        QCOMPARE(sheet->width(), docked);
+        QCOMPARE(frame.top(), work.top());
+        QCOMPARE(frame.height(), work.height());
+        QVERIFY(!frame.intersects(menus));
+        QVERIFY(screen.contains(frame));
+        if (outside && onLeft)
+            QCOMPARE(frame.right() + 1, work.left());
+        else if (outside)
+            QCOMPARE(frame.left(), work.right() + 1);
+        else if (onLeft)
+            QCOMPARE(frame.left(), screen.left());
+        else
+            QCOMPARE(frame.right(), screen.right());
+        QCOMPARE(pane->window(), sheet);
     }
 };
 

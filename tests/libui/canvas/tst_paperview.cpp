@@ -6,9 +6,11 @@
 #include "PaperFixture.h"
 
 #include "canvas/ZoomLadder.h"
+#include "commands/ChangeFrameSize.h"
 #include "startup/Init.h"
 
 #include <QSignalSpy>
+#include <QUndoStack>
 
 using PaperFixture::Canvas;
 
@@ -56,6 +58,8 @@ private slots:
     void bindingCentresTheFrameAtScaleOne();
     void resizeKeepsThePaperPointUnderTheCentre();
     void frameSizeChangeKeepsTheRelativeCentre();
+    void frameSizeThereAndBackRestoresTheView_data();
+    void frameSizeThereAndBackRestoresTheView();
     void framesWithoutExtentDivideByNothing();
     void fitCoversPeggedAndOffPegsFrames();
     void resetUndoesMirrorRotationAndZoom();
@@ -278,6 +282,78 @@ void TestPaperView::frameSizeChangeKeepsTheRelativeCentre()
     QVERIFY(samePoint(canvas.underCenter(), QPointF(480, 270), 1.0));
     QVERIFY(std::abs(paper.viewAngle() - 20.0) < 1e-9);
     QVERIFY(qFuzzyCompare(paper.zoomLevel(), 0.5));
+}
+
+void TestPaperView::frameSizeThereAndBackRestoresTheView_data()
+{
+    QTest::addColumn<QSize>("from");
+    QTest::addColumn<QSize>("to");
+    QTest::addColumn<int>("fitMode");
+    // The view is turned (and mirrored), then zoomed about the pointer,
+    // which stays over the canvas through the changes.
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<double>("zoom");
+    const int keep = int(KW::FitMode::FitModeKeepAspect);
+    QTest::newRow("half, zoomed in") << QSize(1920, 1080) << QSize(960, 540) << keep << 0.0
+                                     << false << QPoint(150, 420) << 2.0;
+    QTest::newRow("two thirds, turned and mirrored")
+        << QSize(1920, 1080) << QSize(1280, 720) << keep << 30.0 << true << QPoint(600, 100) << 0.5;
+    QTest::newRow("centre beyond the paper's edge") << QSize(400, 300) << QSize(200, 150) << keep
+                                                    << 0.0 << false << QPoint(790, 590) << 4.0;
+    QTest::newRow("centre before the paper's edge, larger")
+        << QSize(400, 300) << QSize(1200, 900) << keep << -45.0 << false << QPoint(10, 10) << 4.0;
+    QTest::newRow("other aspect, stretched")
+        << QSize(1920, 1080) << QSize(1080, 1080) << int(KW::FitMode::FitModeStretch) << 90.0
+        << true << QPoint(700, 300) << 0.25;
+}
+
+void TestPaperView::frameSizeThereAndBackRestoresTheView()
+{
+    QFETCH(QSize, from);
+    QFETCH(QSize, to);
+    QFETCH(int, fitMode);
+    QFETCH(double, angle);
+    QFETCH(bool, mirror);
+    QFETCH(QPoint, pointer);
+    QFETCH(double, zoom);
+    Canvas canvas(from);
+    UI::Paper& paper = canvas.paper;
+    paper.setMirrorView(mirror);
+    paper.rotatePaperTo(angle);
+    QCursor::setPos(paper.mapToGlobal(pointer));
+    QTRY_COMPARE(paper.mapFromGlobal(QCursor::pos()), pointer);
+    paper.setZoomLevel(zoom);
+    const QTransform start = paper.viewTransform();
+
+    Model::KWScene* kwscene = &canvas.kwscene;
+    QUndoStack* undo = canvas.scene()->undoStack();
+    const auto mode = KW::FitMode(fitMode);
+    undo->push(new Commands::ChangeFrameSize(kwscene, to, mode, nullptr));
+    QCOMPARE(canvas.scene()->frameSize(), to);
+    const QTransform there = paper.viewTransform();
+    // Only the place moves: zoom, angle and mirror stay.
+    QVERIFY(sameTransform(QTransform(there.m11(), there.m12(), there.m21(), there.m22(), 0, 0),
+                          QTransform(start.m11(), start.m12(), start.m21(), start.m22(), 0, 0)));
+    QCOMPARE(paper.mirrorView(), mirror);
+    undo->push(new Commands::ChangeFrameSize(kwscene, from, mode, nullptr));
+    QCOMPARE(canvas.scene()->frameSize(), from);
+    QVERIFY(sameTransform(paper.viewTransform(), start));
+
+    // Undo and redo walk the same views, however often.
+    for (int round = 0; round < 2; ++round) {
+        undo->undo();
+        QVERIFY(sameTransform(paper.viewTransform(), there));
+        undo->undo();
+        QVERIFY(sameTransform(paper.viewTransform(), start));
+        undo->redo();
+        QVERIFY(sameTransform(paper.viewTransform(), there));
+        undo->redo();
+        QVERIFY(sameTransform(paper.viewTransform(), start));
+    }
+    QVERIFY(qFuzzyCompare(paper.zoomLevel(), zoom));
+    PaperFixture::parkPointer();
 }
 
 void TestPaperView::framesWithoutExtentDivideByNothing()
