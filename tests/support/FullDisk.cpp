@@ -40,6 +40,14 @@ FullDisk::FullDisk(int kilobytes)
     m_mounted = true;
 }
 
+bool FullDisk::makeReadOnly()
+{
+    return m_mounted
+           && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",
+                      MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr)
+                  == 0;
+}
+
 FullDisk::~FullDisk()
 {
     if (m_mounted)

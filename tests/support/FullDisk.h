@@ -26,6 +26,8 @@ public:
     bool fill(qint64 spareBytes = 0);
     // Gives back everything fill() took.
     void release();
+    // From now on every change fails as on a read-only file system.
+    bool makeReadOnly();
 
 private:
     QTemporaryDir m_dir;

@@ -85,6 +85,22 @@ QByteArray fileContents(QString const& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QImage noise(QSize const& size, quint32 seed)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    quint32 state = seed;
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            line[x] = state;
+        }
+    }
+    return image;
+}
+
 void keepGraphicsDriversLoaded()
 {
 #ifdef QUILLMERE_ADDRESS_SANITIZER

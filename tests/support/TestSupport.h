@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QImage>
 #include <QTest>
 
 #include <cstdio>
@@ -36,6 +37,10 @@ private:
 
 // The file's bytes; empty when it cannot be read.
 QByteArray fileContents(QString const& path);
+
+// An image of random pixels, alpha too: incompressible, so that an encoded file
+// is about as large as its pixels. The same seed gives the same image.
+QImage noise(QSize const& size, quint32 seed = 2463534242u);
 
 // In builds with the address sanitizer, keeps the OpenGL drivers this process
 // has loaded until it ends. Closing the window system connection unloads

@@ -103,14 +103,20 @@ void ExposureSheetExporter::run()
     }
     if (!package.commit()) {
         QFileInfo const existing(package.target());
-        QString message = tr("The directory \"%1\" could not be created.");
+        QString message = tr("The directory \"%1\" could not be created.")
+                              .arg(existing.absoluteFilePath());
         if (package.failure() == PackageWriter::Failure::MoveAside)
-            message = existing.isDir() && !existing.isSymLink()
-                          ? tr("The existing directory \"%1\" couldn't be removed.")
-                          : tr("The existing file \"%1\" couldn't be removed.");
+            message = (existing.isDir() && !existing.isSymLink()
+                           ? tr("The existing directory \"%1\" couldn't be removed.")
+                           : tr("The existing file \"%1\" couldn't be removed."))
+                          .arg(existing.absoluteFilePath());
+        else if (package.failure() == PackageWriter::Failure::MoveBack)
+            message = tr("The directory \"%1\" could not be created, and the existing one could "
+                         "not be put back: it is now \"%2\".")
+                          .arg(existing.absoluteFilePath(),
+                               QDir::toNativeSeparators(package.leftoverPath()));
         ExportFailure::report(&m_progress,
-                              ExportFailure::withReason(message.arg(existing.absoluteFilePath()),
-                                                        package.errorString()));
+                              ExportFailure::withReason(message, package.errorString()));
         return;
     }
     if (!package.leftoverPath().isEmpty())

@@ -7,6 +7,7 @@
 #include "export/ExportFailure.h"
 #include "export/ExportImage.h"
 #include "export/ExportPlan.h"
+#include "files/FileSystem.h"
 #include "files/FileWriter.h"
 #include "media/FfmpegVideoEncoder.h"
 #include "media/GIFEncoder.h"
@@ -22,13 +23,11 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QProgressDialog>
-#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <atomic>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -81,50 +80,34 @@ QImage compositeCopiedFrame(QList<VisualLayer*> const& layers, int frame, QSize 
     return image;
 }
 
-// The file an export writes before it is whole: in the target's folder (so
-// that the final rename stays on one file system), ending in the target's
-// name (so that the container is still chosen by its extension). It is made
-// as any new file is, so that the movie the rename turns it into may be read
-// by whom the user's file-creation mask allows; a QTemporaryFile would be
-// private to the owner. MovieExporter::cleanupExportVideo removes it unless
-// the export succeeds. Empty when no file could be made; reason then says why.
-QString createStagingFile(ExportVideoSettings const& settings, QString* reason)
+// Where the movie goes: the file a symbolic link at the user's name leads
+// to, which the export writes through.
+QString finalPath(ExportVideoSettings const& settings)
 {
-    static QString const letters =
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789");
-    QDir const folder(settings.exportDir);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QString unique;
-        for (int i = 0; i < 6; ++i)
-            unique += letters.at(QRandomGenerator::global()->bounded(int(letters.size())));
-        QFile file(folder.filePath(QStringLiteral(".export-%1-%2").arg(unique, settings.name)));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return file.fileName();
-        if (!file.exists()) {
-            *reason = file.errorString();
-            return QString();
-        }
-    }
-    *reason = FileWriter::systemReason(EEXIST);
-    return QString();
+    return FileSystem::resolveLinks(targetPath(settings));
 }
 
-// Puts the finished file in the target's place in one step, once it is on
-// the disk. An earlier file of that name hands its permissions on, as a file
-// saved over does.
-bool replaceTarget(QString const& staged, QString const& target, QString* reason)
+// The file the movie encoder writes before the movie is whole: beside the
+// final file (so that the last rename stays on one file system), ending in
+// its name (so that the container is still chosen by the extension), hidden.
+// It is made as any new file is, so that the movie the rename turns it into
+// may be read by whom the user's file-creation mask allows. Empty when no
+// file could be made; reason then says why.
+QString createStagingFile(QString const& target, QString* reason)
 {
-    if (!FileWriter::sync(staged, reason))
-        return false;
-    QFileInfo const earlier(target);
-    if (earlier.exists() && !earlier.isSymLink())
-        QFile::setPermissions(staged, earlier.permissions());
-    QByteArray const from = QFile::encodeName(staged);
-    QByteArray const to = QFile::encodeName(target);
-    if (std::rename(from.constData(), to.constData()) == 0)
-        return true;
-    *reason = FileWriter::systemReason(errno);
-    return false;
+    QFileInfo const destination(target);
+    QString staged;
+    int handle = -1;
+    int error = FileSystem::createUnique(destination.absolutePath(), QStringLiteral(".export-"),
+                                         QLatin1Char('-') + destination.fileName(), 0666, &staged,
+                                         &handle);
+    if (error == 0)
+        error = FileSystem::close(handle);
+    if (error == 0)
+        return staged;
+    QFile::remove(staged);
+    *reason = FileWriter::systemReason(error);
+    return QString();
 }
 
 QString failureText(QString const& path)
@@ -166,6 +149,8 @@ void MovieExporter::exportVideo(ExportVideoSettings const& settings)
     QString const path = targetPath(copy);
     if (ExportFailure::reportMissingFolder(&m_progress, QFileInfo(path).absolutePath()))
         return;
+    // What a killed export of this name left behind goes first.
+    cleanupExportVideo(copy);
     if (exportSize.width() < 1 || exportSize.height() < 1 || last < first) {
         ExportFailure::report(&m_progress, failureText(path));
         return;
@@ -194,23 +179,26 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
                                    QSize const& frameSize, QList<VisualLayer*> const& layers,
                                    int firstFrame, int lastFrame)
 {
-    QString const staged = createStagingFile(settings, &m_reason);
-    if (staged.isEmpty())
-        return false;
     int const delay = int(std::round(100.0f / float(m_scene.frameRate())));
 
+    // The GIF is made in memory and written whole through a FileWriter, which
+    // keeps an earlier file until the new one is complete; a cancel writes
+    // nothing.
+    GIFEncoder encoder;
     int current = firstFrame;
     std::function<QImage()> const provider = [&] {
-        if (current > lastFrame || m_progress.wasCanceled())
+        if (m_progress.wasCanceled()) {
+            encoder.cancel();
+            return QImage();
+        }
+        if (current > lastFrame)
             return QImage();
         m_progress.setValue(current - firstFrame);
         QImage image = compositeFrame(layers, current, frameSize, exportSize, false);
         ++current;
         return image;
     };
-
-    GIFEncoder encoder;
-    encoder.setup(provider, staged, exportSize.width(), exportSize.height(), delay, 16,
+    encoder.setup(provider, targetPath(settings), exportSize.width(), exportSize.height(), delay, 16,
                   exportSize.width() * 4);
     encoder.setFrameRate(m_scene.frameRate());
     bool failed = false;
@@ -225,9 +213,7 @@ bool MovieExporter::exportVideoGIF(ExportVideoSettings const& settings, QSize co
 
     if (failed)
         m_reason = encoder.fileErrorString();
-    if (failed || m_progress.wasCanceled())
-        return false;
-    return replaceTarget(staged, targetPath(settings), &m_reason);
+    return !failed && !m_progress.wasCanceled();
 }
 
 bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
@@ -269,10 +255,12 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
             label, QCoreApplication::translate("Model::Scene", "Step 2/2 - Encoding frames...")));
     }
 
-    QString const staged = createStagingFile(settings, &m_reason);
+    QString const target = finalPath(settings);
+    QString const staged = createStagingFile(target, &m_reason);
     if (staged.isEmpty())
         return false;
     ExportVideoSettings encoderSettings = settings;
+    encoderSettings.exportDir = QFileInfo(staged).absolutePath();
     encoderSettings.name = QFileInfo(staged).fileName();
 
     // The cancel button is read on the GUI thread only; the encoder's thread
@@ -325,20 +313,18 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
     m_reason = encoder.fileErrorString();
     if (!encoder.succeeded() || m_progress.wasCanceled())
         return false;
-    return replaceTarget(staged, targetPath(settings), &m_reason);
+    return FileWriter::replace(staged, target, &m_reason);
 }
 
 void MovieExporter::cleanupExportVideo(ExportVideoSettings const& settings)
 {
-    // An export writes only its own temporary files, never the target, until
-    // it has succeeded; what a broken export may have left of them goes.
-    QDir const folder(settings.exportDir);
-    QStringList const leftovers = folder.entryList(
-        QStringList{QStringLiteral(".export-") + QString(6, QLatin1Char('?')) + QLatin1Char('-')
-                    + settings.name},
-        QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (QString const& name : leftovers)
-        QFile::remove(folder.filePath(name));
+    // An export writes only its own staging file, never the target, until it
+    // has succeeded; what a broken or killed export left of them goes.
+    QFileInfo const destination(finalPath(settings));
+    FileSystem::removeLeftovers(
+        destination.absolutePath(),
+        QRegularExpression(QStringLiteral("^\\.export-[A-Za-z0-9]{6}-%1$")
+                               .arg(QRegularExpression::escape(destination.fileName()))));
 }
 
 } // namespace Model

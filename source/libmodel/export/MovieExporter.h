@@ -21,7 +21,9 @@ class VisualLayer;
 // live one; an enlarging export rescales that copy and never the scene. Every
 // export writes a temporary file beside the target and puts it in the
 // target's place only when the movie is whole, so a cancel or a failure
-// leaves an earlier file of that name as it was. Failures reach the user
+// leaves an earlier file of that name as it was; a symbolic link at the name
+// is written through. What an export killed half way left behind is removed
+// by the next export of the same name. Failures reach the user
 // through ExportFailure, naming the file and, when the system gave one, the
 // reason.
 class MovieExporter
@@ -37,7 +39,7 @@ public:
     bool exportVideoFfmpeg(ExportVideoSettings const& settings, QSize const& exportSize,
                            QSize const& frameSize, QList<VisualLayer*> const& layers,
                            int firstFrame, int lastFrame, bool transparent);
-    // Removes what an export that did not finish may have left in the folder.
+    // Removes what exports of the name that did not finish left in the folder.
     static void cleanupExportVideo(ExportVideoSettings const& settings);
 
 private:

@@ -1,32 +1,37 @@
 #include "files/FileWriter.h"
 
+#include "files/FileSystem.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace Model {
 
 namespace {
 
-// Some filesystems only report a full disk or a lost device on sync. Those
-// that cannot sync a file at all are not a failure of the write.
-bool syncHandle(int handle)
+QString notOpen()
 {
-    return ::fsync(handle) == 0 || errno == EINVAL || errno == ENOTSUP;
+    return QCoreApplication::translate("Model::FileWriter", "The file is not open");
+}
+
+// Renames the finished file over the target and makes the new name durable.
+int putInPlace(QString const& finished, QString const& target)
+{
+    if (int const error = FileSystem::rename(finished, target))
+        return error;
+    return FileSystem::syncFolder(QFileInfo(target).absolutePath());
 }
 
 } // namespace
 
 FileWriter::FileWriter(QString const& path)
     : m_path(path)
-    , m_file(path)
 {
 }
 
@@ -37,12 +42,30 @@ FileWriter::~FileWriter()
 
 bool FileWriter::open(QIODevice::OpenMode extraMode)
 {
+    dropTemporary();
     m_failed = false;
     m_synced = false;
     m_error.clear();
-    if (m_file.open(QIODevice::WriteOnly | extraMode))
-        return true;
-    return fail(m_file.errorString());
+    m_target = FileSystem::resolveLinks(m_path);
+    QFileInfo const target(m_target);
+    unsigned mode = 0666;
+    bool const replacing = FileSystem::permissions(m_target, &mode);
+    if (replacing) {
+        if (target.isDir())
+            return fail(systemReason(EISDIR));
+        if (int const error = FileSystem::checkWritable(m_target))
+            return fail(systemReason(error));
+    }
+    // Private until it has the permissions of the file it replaces.
+    int handle = -1;
+    if (int const error = FileSystem::createUnique(
+            target.absolutePath(), target.fileName() + QLatin1Char('.'), QString(),
+            replacing ? 0600 : 0666, &m_temporary, &handle))
+        return fail(systemReason(error));
+    if (replacing)
+        FileSystem::setPermissions(handle, mode);
+    m_file.openHandle(handle, QIODevice::WriteOnly | extraMode);
+    return true;
 }
 
 QIODevice* FileWriter::device()
@@ -61,9 +84,9 @@ bool FileWriter::write(char const* data, qint64 size)
     if (m_failed)
         return false;
     if (!m_file.isOpen())
-        return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
+        return fail(notOpen());
     m_synced = false;
-    if (m_file.write(data, size) == size && m_file.error() == QFileDevice::NoError)
+    if (m_file.write(data, size) == size)
         return true;
     return fail(m_file.errorString());
 }
@@ -73,16 +96,15 @@ bool FileWriter::writeImage(QImage const& image, char const* format, int quality
     if (m_failed)
         return false;
     if (!m_file.isOpen())
-        return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
+        return fail(notOpen());
     m_synced = false;
     if (image.save(&m_file, format, quality))
         return true;
     // The encoder may fail without the device failing: then there is no
     // system reason to give.
-    return fail(m_file.error() != QFileDevice::NoError
-                    ? m_file.errorString()
-                    : QCoreApplication::translate("Model::FileWriter",
-                                                  "The image could not be encoded"));
+    return fail(m_file.failure() != 0 ? m_file.errorString()
+                                      : QCoreApplication::translate(
+                                            "Model::FileWriter", "The image could not be encoded"));
 }
 
 bool FileWriter::flush()
@@ -90,14 +112,11 @@ bool FileWriter::flush()
     if (m_failed)
         return false;
     if (!m_file.isOpen())
-        return fail(QCoreApplication::translate("Model::FileWriter", "The file is not open"));
-    // The last buffered bytes go out here; the save file's own commit would
-    // flush them too but forget a failure.
-    if (m_file.error() != QFileDevice::NoError || !m_file.flush()
-        || m_file.error() != QFileDevice::NoError)
+        return fail(notOpen());
+    if (!m_file.writeBuffered())
         return fail(m_file.errorString());
-    if (int const handle = m_file.handle(); handle >= 0 && !syncHandle(handle))
-        return fail(systemReason(errno));
+    if (int const error = FileSystem::syncFile(m_file.handle()))
+        return fail(systemReason(error));
     m_synced = true;
     return true;
 }
@@ -109,21 +128,34 @@ bool FileWriter::commit()
         return false;
     }
     m_synced = false;
-    if (!m_file.commit())
-        return fail(m_file.errorString());
+    m_file.close();
+    int error = m_file.failure();
+    if (error == 0)
+        error = putInPlace(m_temporary, m_target);
+    if (error != 0) {
+        dropTemporary();
+        return fail(systemReason(error));
+    }
+    m_temporary.clear();
     return true;
 }
 
 void FileWriter::discard()
 {
-    if (!m_file.isOpen())
+    if (m_temporary.isEmpty())
         return;
     // A writer that streamed into device() may have met the failure first.
-    if (m_file.error() != QFileDevice::NoError)
+    if (m_file.failure() != 0)
         fail(m_file.errorString());
-    // A cancelled save file's commit removes the temporary and fails.
-    m_file.cancelWriting();
-    m_file.commit();
+    dropTemporary();
+}
+
+void FileWriter::dropTemporary()
+{
+    m_file.close();
+    if (!m_temporary.isEmpty())
+        QFile::remove(m_temporary);
+    m_temporary.clear();
 }
 
 bool FileWriter::fail(QString const& reason)
@@ -162,16 +194,16 @@ bool FileWriter::writeImage(QString const& path, QImage const& image, char const
         errorString);
 }
 
-bool FileWriter::sync(QString const& path, QString* errorString)
+bool FileWriter::replace(QString const& path, QString const& target, QString* errorString)
 {
-    int const handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    bool const synced = handle >= 0 && syncHandle(handle);
-    int const error = errno;
-    if (handle >= 0)
-        ::close(handle);
-    if (!synced && errorString)
+    int error = FileSystem::syncFile(path);
+    if (unsigned mode = 0; error == 0 && FileSystem::permissions(target, &mode))
+        FileSystem::setPermissions(path, mode);
+    if (error == 0)
+        error = putInPlace(path, target);
+    if (error != 0 && errorString)
         *errorString = systemReason(error);
-    return synced;
+    return error == 0;
 }
 
 QString FileWriter::systemReason(int error)

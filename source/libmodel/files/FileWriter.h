@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QSaveFile>
+#include "files/FileHandleDevice.h"
+
 #include <QString>
 
 #include <functional>
@@ -14,14 +15,15 @@ namespace Model {
 // exported images, packages' documents, movies. The bytes go to a temporary
 // beside the target, which replaces the target only when every write, the
 // flush and the sync succeeded; otherwise the temporary is removed and the
-// earlier file stays exactly as it was.
+// earlier file stays exactly as it was. Once renamed into place the folder
+// is synced too, so that the new name survives a power cut.
 //
-// A save file alone is not enough: its commit() reports success when the
-// last buffered write failed (a full disk leaves a 0-byte file then), so the
-// buffer is flushed and checked before committing.
+// A symbolic link at the target is written through: the file it leads to is
+// replaced, the link stays. A replaced file hands its permissions on.
 //
 // errorString() gives the system's reason ("No space left on device",
-// "Permission denied"), meant to follow the caller's "Cannot write file %1".
+// "Read-only file system"), meant to follow the caller's "Cannot write file
+// %1", whichever writer put the bytes into device().
 class FileWriter
 {
 public:
@@ -50,7 +52,9 @@ public:
     // Always false.
     bool fail(QString const& reason);
     // Flushes, syncs and replaces the target. False leaves the target as it
-    // was and no temporary behind.
+    // was and no temporary behind, but for a folder that would not sync after
+    // the rename: the new file is in place then, and may not survive a power
+    // cut.
     bool commit();
     // Drops the temporary; the target stays as it was. A failure the device
     // met meanwhile becomes errorString().
@@ -68,18 +72,25 @@ public:
     static bool writeImage(QString const& path, QImage const& image, char const* format,
                            QString* errorString, int quality = -1);
 
-    // Puts a file some other writer made (a movie encoder's) on the disk
-    // before it is renamed into place; false with the reason when the disk
-    // refuses it.
-    static bool sync(QString const& path, QString* errorString);
+    // Puts a file some other writer made (a movie encoder's) in the place of
+    // target: synced, renamed over it with the permissions of the file it
+    // replaces, and the folder synced. target is where the links at the
+    // user's name lead (FileSystem::resolveLinks), in the same folder as
+    // path. False with the reason when the disk refuses it.
+    static bool replace(QString const& path, QString const& target, QString* errorString);
 
     // The system's text for an errno value, as Qt and the C library give it.
     static QString systemReason(int error);
 
 private:
+    // Closes and removes the temporary.
+    void dropTemporary();
 
     QString m_path;
-    QSaveFile m_file;
+    // The file replaced: m_path with its links followed.
+    QString m_target;
+    QString m_temporary;
+    FileHandleDevice m_file;
     QString m_error;
     bool m_failed = false;
     // Nothing written since the last successful flush().

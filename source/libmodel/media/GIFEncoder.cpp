@@ -121,6 +121,15 @@ void GIFEncoder::stop()
     d->state = Stopped;
 }
 
+void GIFEncoder::cancel()
+{
+    if (d->state != Encoding)
+        return;
+    msf_gif_free(msf_gif_end(&d->handle));
+    d->state = Stopped;
+    emit finished();
+}
+
 void GIFEncoder::handleFrame()
 {
     if (d->state == Stopped)

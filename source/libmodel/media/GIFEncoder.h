@@ -53,6 +53,9 @@ public slots:
     void start();
     // While encoding: writes what was encoded so far and enters state 4.
     void stop();
+    // While encoding: drops what was encoded, writes nothing, enters state 4
+    // and tells finished().
+    void cancel();
 
 signals:
     void error(Model::GIFEncoder::Error err);

@@ -13,11 +13,15 @@
 #include "scene/ReferenceLayer.h"
 #include "scene/Scene.h"
 #include "scene/StrokeLayer.h"
+#include "settings/ExportExposureSheetSettings.h"
+#include "settings/ExportFramesSettings.h"
+#include "settings/ExportVideoSettings.h"
 #include "strokes/BitmapStroke.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
+#include <QProgressDialog>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,6 +89,53 @@ struct ExportScene
 
     Model::Scene scene;
 };
+
+// The exports, each with its usual settings.
+enum class Kind { PngFrames, ExrFrames, PackageOfPngs, PackageOfExrs, Gif, Mp4, ProRes };
+
+// Exports the scene into the folder: name is the frames' base name, the
+// package's or the movie's name.
+inline void exportAs(Kind kind, Model::Scene& scene, QString const& folder, QString const& name)
+{
+    QProgressDialog progress;
+    switch (kind) {
+    case Kind::PngFrames:
+    case Kind::ExrFrames: {
+        Model::ExportFramesSettings settings;
+        settings.name = name;
+        settings.exportDir = folder;
+        settings.combineLayers = true;
+        settings.clones = Model::ExportFramesSettings::IncludeClonesSimpleSequence;
+        settings.imageFormat = kind == Kind::ExrFrames ? Model::ExportFramesSettings::OpenEXR
+                                                       : Model::ExportFramesSettings::PNG;
+        scene.exportFrames(settings, progress);
+        return;
+    }
+    case Kind::PackageOfPngs:
+    case Kind::PackageOfExrs: {
+        Model::ExportExposureSheetSettings settings;
+        settings.name = name;
+        settings.exportDir = folder;
+        settings.imageFormat = kind == Kind::PackageOfExrs
+                                   ? Model::ExportExposureSheetSettings::OpenEXR
+                                   : Model::ExportExposureSheetSettings::PNG;
+        scene.exportExposureSheet(settings, progress);
+        return;
+    }
+    case Kind::Gif:
+    case Kind::Mp4:
+    case Kind::ProRes: {
+        Model::ExportVideoSettings settings;
+        settings.exportDir = folder;
+        settings.name = name;
+        settings.videoFormat = kind == Kind::Gif   ? Model::ExportVideoSettings::GIF
+                               : kind == Kind::Mp4 ? Model::ExportVideoSettings::MP4
+                                                   : Model::ExportVideoSettings::ProRes;
+        scene.exportVideo(settings, progress);
+        return;
+    }
+    }
+}
 
 // The names of the files under the folder, sorted, with their sub-folders.
 inline QStringList listing(QString const& folder)

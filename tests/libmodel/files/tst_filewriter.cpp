@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <map>
 #include <optional>
 
 namespace {
@@ -33,19 +34,7 @@ QStringList entries(QString const& path)
 
 QImage noise(int side)
 {
-    // Incompressible, so that the encoded image is about as large as its pixels.
-    QImage image(side, side, QImage::Format_ARGB32);
-    quint32 state = 2463534242u;
-    for (int y = 0; y < side; ++y) {
-        auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
-        for (int x = 0; x < side; ++x) {
-            state ^= state << 13;
-            state ^= state >> 17;
-            state ^= state << 5;
-            line[x] = state;
-        }
-    }
-    return image;
+    return TestSupport::noise(QSize(side, side));
 }
 
 enum class Way { Bytes, Device, Image };
@@ -92,6 +81,9 @@ private slots:
     void packageTakesThePlaceOfTheEarlierOne();
     void packageOnAFullDiskKeepsTheEarlierOne();
     void packageFolderFailureNamesTheReason();
+    void anInterruptedReplacementLeavesAWholePackage_data();
+    void anInterruptedReplacementLeavesAWholePackage();
+    void aFailedRollBackSaysWhereTheEarlierPackageIs();
 };
 
 void TestFileWriter::replacesTheFileWhole_data()
@@ -272,6 +264,101 @@ void TestFileWriter::packageFolderFailureNamesTheReason()
     }
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("file")});
     QVERIFY(TestSupport::fileContents(blocker) == "x");
+}
+
+using Step = Model::PackageWriter::Step;
+using Steps = std::map<Step, int>;
+
+namespace {
+
+// A package of one file, layer/image, holding text, replacing what is at
+// target; steps chooses the outcome of commit()'s steps.
+bool writePackage(QString const& target, QByteArray const& text, Steps const& steps,
+                  Model::PackageWriter::Failure* failure = nullptr, QString* leftover = nullptr,
+                  QString* error = nullptr)
+{
+    Model::PackageWriter package(target);
+    package.setStepHook([&steps](Step step) {
+        auto const found = steps.find(step);
+        return found == steps.end() ? 0 : found->second;
+    });
+    QString ignored;
+    bool const written = package.open() && package.makeFolder(QStringLiteral("layer"))
+                         && Model::FileWriter::writeFile(
+                             package.buildPath() + QStringLiteral("/layer/image"), text, &ignored)
+                         && package.commit();
+    if (failure)
+        *failure = package.failure();
+    if (leftover)
+        *leftover = package.leftoverPath();
+    if (error)
+        *error = package.errorString();
+    return written;
+}
+
+} // namespace
+
+void TestFileWriter::anInterruptedReplacementLeavesAWholePackage_data()
+{
+    // steps: where the writer is stopped as a killed program would be.
+    // shown: the package the name holds then.
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<QByteArray>("shown");
+    int const killed = Model::PackageWriter::Killed;
+    QTest::newRow("before the swap") << Steps{{Step::Exchange, killed}} << QByteArray("old");
+    QTest::newRow("before the earlier one is removed")
+        << Steps{{Step::RemoveEarlier, killed}} << QByteArray("new");
+    // Where the system cannot exchange two names.
+    QTest::newRow("two renames, before the earlier one is removed")
+        << Steps{{Step::Exchange, EINVAL}, {Step::RemoveEarlier, killed}} << QByteArray("new");
+}
+
+void TestFileWriter::anInterruptedReplacementLeavesAWholePackage()
+{
+    QFETCH(Steps, steps);
+    QFETCH(QByteArray, shown);
+    QTemporaryDir dir;
+    QString const target = dir.filePath(QStringLiteral("package"));
+    QVERIFY(writePackage(target, "old", {}));
+    // Hidden names of others, which stay.
+    QStringList const others{QStringLiteral(".other.partial-AbCd12"),
+                             QStringLiteral(".package.partial-AbCd12.mine")};
+    for (QString const& name : others)
+        QVERIFY(writeDirectly(dir.filePath(name), "someone else's"));
+
+    QVERIFY(!writePackage(target, "new", steps));
+    QCOMPARE(entries(target), QStringList{QStringLiteral("layer")});
+    QCOMPARE(TestSupport::fileContents(target + QStringLiteral("/layer/image")), shown);
+    QVERIFY(entries(dir.path()).size() > others.size() + 1);
+
+    QVERIFY(writePackage(target, "next", {}));
+    QCOMPARE(TestSupport::fileContents(target + QStringLiteral("/layer/image")),
+             QByteArray("next"));
+    QStringList expected = others + QStringList{QStringLiteral("package")};
+    expected.sort();
+    QCOMPARE(entries(dir.path()), expected);
+}
+
+void TestFileWriter::aFailedRollBackSaysWhereTheEarlierPackageIs()
+{
+    QTemporaryDir dir;
+    QString const target = dir.filePath(QStringLiteral("package"));
+    QVERIFY(writePackage(target, "old", {}));
+
+    Model::PackageWriter::Failure failure = Model::PackageWriter::Failure::None;
+    QString leftover;
+    QString error;
+    QVERIFY(!writePackage(target, "new",
+                          Steps{{Step::Exchange, EINVAL}, {Step::MoveIn, EIO}, {Step::MoveBack, EIO}},
+                          &failure, &leftover, &error));
+    QCOMPARE(failure, Model::PackageWriter::Failure::MoveBack);
+    QCOMPARE(error, Model::FileWriter::systemReason(EIO));
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QFileInfo(leftover).absolutePath(), dir.path());
+    QCOMPARE(TestSupport::fileContents(leftover + QStringLiteral("/layer/image")), QByteArray("old"));
+    // Kept while it is the only copy.
+    QVERIFY(writePackage(target, "next", {}));
+    QVERIFY(QFileInfo::exists(leftover));
 }
 
 QUILLMERE_TEST_MAIN(TestFileWriter)
