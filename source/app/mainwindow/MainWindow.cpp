@@ -69,9 +69,9 @@ MainWindow::MainWindow(QWidget* parent)
     QApplication::setStyle(new UI::KWProxyStyle(nullptr));
     setupWindowIcon();
     // The frame buffers are made when the first stroke is drawn: a large
-    // default frame must not cost gigabytes before anything is drawn.
-    if (Model::OffscreenRenderer::instance()->initialize(QSize(1, 1)))
-        Model::OffscreenRenderer::instance()->prepareFor(settings->defaultFrameSize());
+    // default frame must not cost gigabytes before anything is drawn. The
+    // rest of the renderer is made while the window is built and shown.
+    Model::OffscreenRenderer::instance()->initializeInBackground(settings->defaultFrameSize());
 
     buildForm();
     installEventFilter(this);

@@ -3,6 +3,7 @@
 #include "drawings/ColouredInk.h"
 #include "drawings/ColouredInkCache.h"
 #include "drawings/FrameFit.h"
+#include "drawings/ThumbnailMaker.h"
 #include "images/RleImage.h"
 #include "strokes/Blending.h"
 #include "strokes/CompoundStroke.h"
@@ -47,20 +48,6 @@ QImage blankCoverage(QSize const& size)
     else
         image.fill(0);
     return image;
-}
-
-// The coverage bytes seen as colour indices, sharing the memory of image,
-// which must outlive the view. Tables shorter than 256 entries are padded
-// with transparent entries so that every byte names a colour.
-QImage indexedView(QImage const& image, QList<unsigned int> const& colors)
-{
-    QImage view(image.constBits(), image.width(), image.height(), image.bytesPerLine(),
-                QImage::Format_Indexed8);
-    QList<QRgb> table(colors.cbegin(), colors.cend());
-    while (table.size() < 256)
-        table.append(0u);
-    view.setColorTable(table);
-    return view;
 }
 
 using ColourTable = std::array<QRgb, 256>;
@@ -194,6 +181,10 @@ public:
     mutable RleImage packed;
     mutable bool hasPacked = false;
     mutable QMap<uint, QImage> thumbnails;
+    // The thumbnails before the last change, shown while the new ones are
+    // made away from a view that does not wait for them: the cell then
+    // changes once, not to blank and back.
+    mutable QMap<uint, QImage> standIns;
     mutable QSize thumbnailSize = QSize(-1, -1);
     std::unique_ptr<CompoundStroke> root;
     // Where the draw buffer has any coverage; found when first needed after
@@ -205,7 +196,11 @@ public:
     quint64 number = ColouredInkCache::newNumber();
     quint64 version = ColouredInkCache::newNumber();
 
-    ~StrokeDrawingPrivate() { ColouredInkCache::remove(number); }
+    ~StrokeDrawingPrivate()
+    {
+        ColouredInkCache::remove(number);
+        ThumbnailMaker::forget(number);
+    }
 
     // Every change of the draw buffer goes through here.
     void bufferChanged()
@@ -517,6 +512,8 @@ QImage StrokeDrawing::thumbnail(QSize const& size, QList<unsigned int> const& co
     if (size != d->thumbnailSize) {
         d->thumbnailSize = size;
         d->thumbnails.clear();
+        d->standIns.clear();
+        ThumbnailMaker::forget(d->number);
     }
     uint const key = colors.constFirst();
     auto const cached = d->thumbnails.constFind(key);
@@ -527,36 +524,33 @@ QImage StrokeDrawing::thumbnail(QSize const& size, QList<unsigned int> const& co
 
     // The stored form is decoded for the moment only: thumbnails of every
     // cell must not bring every buffer back.
-    QImage const coverage = d->hasPacked ? d->packed.toQImage() : d->drawBuffer;
-    if (coverage.isNull())
-        return QImage();
-    QImage image = indexedView(coverage, colors)
-                       .convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                       .scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QImage image;
+    if (ThumbnailMaker::isDeferring()) {
+        // Copies that share the pixels: an edit meanwhile detaches the
+        // drawing's own.
+        auto coverage = [packed = d->packed, hasPacked = d->hasPacked, buffer = d->drawBuffer] {
+            return hasPacked ? packed.toQImage() : buffer;
+        };
+        image = ThumbnailMaker::instance()->take(d->number, d->version, size, colors, coverage);
+        if (image.isNull())
+            return d->standIns.value(key);
+    } else {
+        image = ThumbnailMaker::make(d->hasPacked ? d->packed.toQImage() : d->drawBuffer, size,
+                                     colors);
+    }
     if (image.isNull())
         return QImage();
-    if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    // Thin lines shrink to faint pixels; boosting their alpha keeps them
-    // readable at thumbnail size.
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            int const alpha = qAlpha(line[x]);
-            if (alpha == 0)
-                continue;
-            QRgb const colour = qUnpremultiply(line[x]);
-            line[x] = qPremultiply(qRgba(qRed(colour), qGreen(colour), qBlue(colour),
-                                         std::min(255, 8 * alpha)));
-        }
-    }
     d->thumbnails.insert(key, image);
+    d->standIns.remove(key);
     return image;
 }
 
 void StrokeDrawing::invalidateThumbnail()
 {
+    if (!d->thumbnails.isEmpty())
+        d->standIns = d->thumbnails;
     d->thumbnails.clear();
+    ThumbnailMaker::forget(d->number);
 }
 
 void StrokeDrawing::changeFrameSize(QSize const& newSize, KW::FitMode fitMode)

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QSurfaceFormat>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -79,6 +80,15 @@ int nextPowerOfTwo(int value)
     return value <= 1 ? 1 : int(std::pow(2.0, std::ceil(std::log2(double(value)))));
 }
 
+QSurfaceFormat requestedFormat()
+{
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setVersion(2, 1);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    return format;
+}
+
 // Halves a buffer dimension, rounding halves away from zero, never below 1.
 int halved(int value)
 {
@@ -117,6 +127,11 @@ public:
     // to be made for it.
     QSize requestedSize;
     bool buffersPending = false;
+    // A start on a worker thread (initializeInBackground) until it is
+    // joined, and the buffer size asked for meanwhile.
+    QThread* starting = nullptr;
+    QSize preparedWhileStarting;
+    bool startFailed = false;
 
     void deleteFBOs()
     {
@@ -149,6 +164,7 @@ OffscreenRenderer::~OffscreenRenderer()
 
 void OffscreenRenderer::setTestHooks(const TestHooks& hooks)
 {
+    awaitStart();
     d->hooks = hooks;
 }
 
@@ -159,11 +175,13 @@ const OffscreenRenderer::TestHooks& OffscreenRenderer::testHooks() const
 
 bool OffscreenRenderer::isInitialized() const
 {
+    awaitStart();
     return d->program != nullptr;
 }
 
 void OffscreenRenderer::releaseGL()
 {
+    awaitStart();
     // GL names can only be freed while the context is current; without it
     // the wrappers are dropped all the same.
     const bool current = d->context && d->surface && d->context->makeCurrent(d->surface);
@@ -186,22 +204,12 @@ void OffscreenRenderer::releaseGL()
 
 bool OffscreenRenderer::initialize(const QSize& size)
 {
+    awaitStart();
     releaseGL();
-    // The context is released while the application object is destroyed,
-    // before the window system connection it is made on closes. Left to the
-    // end of the process it would outlive the connection, which unloads the
-    // driver and frees only part of a context still alive.
-    static const QtCleanUpFunction releaseWithApplication = [] { instance()->releaseGL(); };
-    qRemovePostRoutine(releaseWithApplication);
-    qAddPostRoutine(releaseWithApplication);
-
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setVersion(2, 1);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    releaseWithApplication();
 
     d->context = new QOpenGLContext(this);
-    d->context->setFormat(format);
+    d->context->setFormat(requestedFormat());
     if (!d->context->create()) {
         qWarning("OffscreenRenderer: cannot create an OpenGL context");
         releaseGL();
@@ -215,14 +223,95 @@ bool OffscreenRenderer::initialize(const QSize& size)
         releaseGL();
         return false;
     }
+    if (!setUpContext()) {
+        releaseGL();
+        return false;
+    }
+    return resizeFBOs(size);
+}
+
+void OffscreenRenderer::initializeInBackground(const QSize& frameSize)
+{
+    awaitStart();
+    if (!QOpenGLContext::supportsThreadedOpenGL()) {
+        if (initialize(QSize(1, 1)))
+            prepareFor(frameSize);
+        return;
+    }
+    releaseGL();
+    releaseWithApplication();
+
+    // Only the surface needs the GUI thread. The context object moves to
+    // the worker, is made and set up there, and comes back before anyone
+    // else may use it (awaitStart).
+    d->surface = new QOffscreenSurface(QGuiApplication::primaryScreen(), this);
+    d->surface->setFormat(requestedFormat());
+    d->surface->create();
+    d->context = new QOpenGLContext();
+    d->context->setFormat(requestedFormat());
+    d->preparedWhileStarting = frameSize;
+    d->startFailed = false;
+    QThread* const home = thread();
+    d->starting = QThread::create([this, home] {
+        bool current = false;
+        if (!d->context->create())
+            qWarning("OffscreenRenderer: cannot create an OpenGL context");
+        else if (!d->surface->isValid() || !(current = d->context->makeCurrent(d->surface)))
+            qWarning("OffscreenRenderer: cannot make the OpenGL context current");
+        d->startFailed = !current || !setUpContext();
+        // As initialize, a renderer without buffers still counts as made.
+        if (!d->startFailed)
+            makeFBOs(QSize(1, 1));
+        if (current)
+            d->context->doneCurrent();
+        d->context->moveToThread(home);
+        if (d->program)
+            d->program->moveToThread(home);
+    });
+    d->context->moveToThread(d->starting);
+    // Only when the GUI thread leaves it the processor: the window it
+    // builds meanwhile comes first, and whoever needs the renderer waits
+    // for it anyway.
+    d->starting->start(QThread::IdlePriority);
+}
+
+void OffscreenRenderer::awaitStart() const
+{
+    if (!d->starting)
+        return;
+    QThread* const worker = d->starting;
+    d->starting = nullptr;
+    worker->wait();
+    delete worker;
+    // Joining changes nothing a caller could have seen: until now every
+    // call waited here.
+    auto* const self = const_cast<OffscreenRenderer*>(this);
+    if (d->startFailed) {
+        self->releaseGL();
+        return;
+    }
+    self->prepareFor(d->preparedWhileStarting);
+}
+
+void OffscreenRenderer::releaseWithApplication()
+{
+    // The context is released while the application object is destroyed,
+    // before the window system connection it is made on closes. Left to the
+    // end of the process it would outlive the connection, which unloads the
+    // driver and frees only part of a context still alive.
+    static const QtCleanUpFunction release = [] { instance()->releaseGL(); };
+    qRemovePostRoutine(release);
+    qAddPostRoutine(release);
+}
+
+bool OffscreenRenderer::setUpContext()
+{
     initializeOpenGLFunctions();
 
     const bool oneDimensional =
         !d->hooks.no1DTextures && QOpenGLTexture::hasFeature(QOpenGLTexture::Texture1D);
-    if (!createTextures(oneDimensional)) {
-        releaseGL();
+    if (!createTextures(oneDimensional))
         return false;
-    }
 
     glDisable(GL_MULTISAMPLE);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -231,10 +320,8 @@ bool OffscreenRenderer::initialize(const QSize& size)
     // Coverage rows are read back tightly packed, one byte per pixel.
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
 
-    if (!createProgram(oneDimensional)) {
-        releaseGL();
+    if (!createProgram(oneDimensional))
         return false;
-    }
     d->posAttr = d->program->attributeLocation("posAttr");
     d->colAttr = d->program->attributeLocation("colAttr");
     d->typeAttr = d->program->attributeLocation("typeAttr");
@@ -251,11 +338,9 @@ bool OffscreenRenderer::initialize(const QSize& size)
         qWarning("OffscreenRenderer: the shader program lacks a vertex attribute "
                  "(posAttr %d, colAttr %d, typeAttr %d)",
                  d->posAttr, d->colAttr, d->typeAttr);
-        releaseGL();
         return false;
     }
-
-    return resizeFBOs(size);
+    return true;
 }
 
 QImage OffscreenRenderer::loadTextureImage(const QString& name)
@@ -333,7 +418,7 @@ bool OffscreenRenderer::createProgram(bool oneDimensional)
 
     // A program that failed would silently draw nothing at all, so every
     // step is checked and the compiler's own words are passed on.
-    d->program = new QOpenGLShaderProgram(this);
+    d->program = new QOpenGLShaderProgram();
     const struct
     {
         QOpenGLShader::ShaderType type;
@@ -364,6 +449,7 @@ bool OffscreenRenderer::createProgram(bool oneDimensional)
 
 bool OffscreenRenderer::resizeFBOs(const QSize& size)
 {
+    awaitStart();
     if (size.width() < 0 || size.height() < 0 || !d->context)
         return false;
     return makeFBOs(size);
@@ -371,6 +457,11 @@ bool OffscreenRenderer::resizeFBOs(const QSize& size)
 
 void OffscreenRenderer::prepareFor(const QSize& size)
 {
+    if (d->starting) {
+        if (size.width() >= 0 && size.height() >= 0)
+            d->preparedWhileStarting = size;
+        return;
+    }
     if (size.width() < 0 || size.height() < 0 || !d->context)
         return;
     if (size == d->requestedSize && (d->buffersPending || d->multisampleBuffer))
@@ -401,6 +492,7 @@ bool OffscreenRenderer::makeFBOs(const QSize& size)
 
 QSize OffscreenRenderer::currentFBOSize() const
 {
+    awaitStart();
     if (d->buffersPending)
         return d->requestedSize;
     return d->multisampleBuffer ? d->multisampleBuffer->size() : QSize(-1, -1);
@@ -408,6 +500,7 @@ QSize OffscreenRenderer::currentFBOSize() const
 
 int OffscreenRenderer::currentSamples() const
 {
+    awaitStart();
     return d->multisampleBuffer ? d->multisampleBuffer->format().samples() : 0;
 }
 
@@ -507,6 +600,7 @@ void OffscreenRenderer::renderStroke(QImage& target, int curveIndex, const QPoin
                                      float renderScale, const QRect& rect,
                                      const QTransform& transform, VertexSource& source)
 {
+    awaitStart();
     const QRect area = rect & target.rect();
     if (area.isEmpty())
         return;

@@ -84,6 +84,11 @@ public:
     // when any of them cannot be made: a renderer that failed draws nothing.
     // A later call starts again from scratch.
     bool initialize(const QSize& size);
+    // As initialize with a 1 x 1 size followed by prepareFor(frameSize), but
+    // made on a worker thread while the caller goes on: the first call that
+    // needs the renderer waits for it (prepareFor only notes its size).
+    // Where OpenGL cannot be used from another thread, it is initialize.
+    void initializeInBackground(const QSize& frameSize);
     bool isInitialized() const;
 
     // Replaces both frame buffers. Sizes that cannot be made are halved until
@@ -138,6 +143,12 @@ private:
     OffscreenRenderer();
 
     void releaseGL();
+    void releaseWithApplication();
+    // Joins a start made by initializeInBackground; nothing without one.
+    void awaitStart() const;
+    // What initialize does once the context is current; false, with a
+    // warning, when the textures or the program cannot be made.
+    bool setUpContext();
     bool createTextures(bool oneDimensional);
     bool createProgram(bool oneDimensional);
     bool createFBOs(const QSize& size);

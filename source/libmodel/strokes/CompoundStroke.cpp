@@ -187,6 +187,9 @@ class CompoundStroke::CompoundStrokePrivate
 public:
     std::vector<std::unique_ptr<Stroke>> children;
     QRect bounds;
+    // The union of the children's placed rectangles, before the bounding
+    // path limits it.
+    QRect childrenBounds;
     QPainterPath cutPath;
     QPainterPath boundingPath;
     QTransform transform;
@@ -203,6 +206,7 @@ CompoundStroke::CompoundStroke(const CompoundStroke& other)
     for (const std::unique_ptr<Stroke>& child : other.d->children)
         d->children.push_back(child->clone());
     d->bounds = other.d->bounds;
+    d->childrenBounds = other.d->childrenBounds;
     d->cutPath = other.d->cutPath;
     d->boundingPath = other.d->boundingPath;
     d->transform = other.d->transform;
@@ -222,7 +226,10 @@ bool CompoundStroke::appendStroke(std::unique_ptr<Stroke> stroke)
     if (hasCut() || hasTransform())
         pushDown();
     d->children.push_back(std::move(stroke));
-    updateBounds();
+    // Only the new child can widen the union: walking every child again on
+    // each append made building a drawing quadratic in its strokes.
+    d->childrenBounds |= placedBounds(*d->children.back());
+    limitBounds();
     return true;
 }
 
@@ -357,6 +364,7 @@ void CompoundStroke::pushDown()
     auto inner = std::make_unique<CompoundStroke>();
     inner->d->children = std::move(d->children);
     inner->d->bounds = d->bounds;
+    inner->d->childrenBounds = d->childrenBounds;
     inner->d->cutPath = d->cutPath;
     inner->d->boundingPath = d->boundingPath;
     inner->d->transform = d->transform;
@@ -364,26 +372,38 @@ void CompoundStroke::pushDown()
     d->children.clear();
     d->children.push_back(std::move(inner));
     d->bounds = QRect();
+    d->childrenBounds = QRect();
     d->cutPath = QPainterPath();
     d->boundingPath = QPainterPath();
     d->transform = QTransform();
+    // The pushed-down content is the only child now.
+    d->childrenBounds = placedBounds(*d->children.back());
+}
+
+QRect CompoundStroke::placedBounds(const Stroke& child) const
+{
+    // Erasing never widens a compound.
+    const QRect childBounds = child.boundingRect();
+    if (childBounds.isEmpty() || isSingleEraser(child))
+        return QRect();
+    // Integer mapping where it fits, as stored drawings were bounded.
+    if (plausibleArea().contains(d->transform.mapRect(QRectF(childBounds))))
+        return d->transform.mapRect(childBounds);
+    return alignedWithin(d->transform.mapRect(QRectF(childBounds)), plausibleArea());
 }
 
 void CompoundStroke::updateBounds()
 {
-    // Erasing never widens a compound.
     QRect bounds;
-    for (const std::unique_ptr<Stroke>& child : d->children) {
-        const QRect childBounds = child->boundingRect();
-        if (childBounds.isEmpty() || isSingleEraser(*child))
-            continue;
-        // Integer mapping where it fits, as stored drawings were bounded.
-        if (plausibleArea().contains(d->transform.mapRect(QRectF(childBounds))))
-            bounds |= d->transform.mapRect(childBounds);
-        else
-            bounds |= alignedWithin(d->transform.mapRect(QRectF(childBounds)), plausibleArea());
-    }
+    for (const std::unique_ptr<Stroke>& child : d->children)
+        bounds |= placedBounds(*child);
+    d->childrenBounds = bounds;
+    limitBounds();
+}
 
+void CompoundStroke::limitBounds()
+{
+    QRect bounds = d->childrenBounds;
     if (!d->boundingPath.isEmpty()) {
         const QPainterPath mapped = d->transform.map(d->boundingPath);
         if (mapped.contains(QRectF(bounds)))

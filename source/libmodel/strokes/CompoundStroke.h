@@ -89,7 +89,13 @@ public:
 
 private:
     void pushDown();
+    // The bounds from every child again, and then from the paths.
     void updateBounds();
+    // The bounds from the children's union as it stands, and the paths.
+    void limitBounds();
+    // A child's rectangle placed by the transform; null for what cannot
+    // widen the compound.
+    QRect placedBounds(const Stroke& child) const;
     QRect drawChildren(QImage& scratch, const QRect& rect, const QTransform& transform,
                        const QPoint& textureOffset, double renderScale,
                        QProgressDialog* progress) const;

@@ -9,6 +9,7 @@
 
 #include "common/Animations.h"
 #include "common/IncomingConnections.h"
+#include "drawings/ThumbnailMaker.h"
 #include "models/FrameRangeModel.h"
 #include "models/SceneModel.h"
 #include "settings/Settings.h"
@@ -132,6 +133,8 @@ XSheet::XSheet(QWidget* parent)
             &XSheet::onStrokeRectChanged);
     connect(this, &XSheet::frameHeightChanged, this, &XSheet::onCursorContextChanged,
             Qt::QueuedConnection);
+    connect(Model::ThumbnailMaker::instance(), &Model::ThumbnailMaker::ready, viewport(),
+            qOverload<>(&QWidget::update));
 
     setFrameShape(QFrame::NoFrame);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::MinimumExpanding);

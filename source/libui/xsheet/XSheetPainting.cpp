@@ -1,12 +1,14 @@
 // Painting the exposure sheet's viewport. Only the rows and columns that the
 // exposed region touches are visited, each cell at most once per paint event,
 // and thumbnails are asked for at the cell's size in device pixels so that
-// the drawings' own thumbnail caches answer them.
+// the drawings' own thumbnail caches answer them; those not made yet are
+// made on worker threads and painted once ready.
 #include "xsheet/XSheet.h"
 
 #include "xsheet/XSheetHeader.h"
 #include "xsheet/XSheetPrivate.h"
 
+#include "drawings/ThumbnailMaker.h"
 #include "models/FrameRangeModel.h"
 #include "models/SceneModel.h"
 #include "settings/Settings.h"
@@ -706,6 +708,10 @@ void SheetPaint::paintShadows(QRect const& rect)
 
 void XSheet::paintEvent(QPaintEvent* event)
 {
+    // A cell whose thumbnail is not made yet is painted without it for now:
+    // stepping shows a new row at each step, and making all of its
+    // thumbnails here would hold the step up.
+    Model::ThumbnailMaker::Deferral const deferral;
     QPainter painter(viewport());
     SheetPaint(this, *d, painter).run(event->region());
 }

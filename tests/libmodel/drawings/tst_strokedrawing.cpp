@@ -9,6 +9,7 @@
 
 #include "drawings/ImageDrawing.h"
 #include "drawings/StrokeDrawing.h"
+#include "drawings/ThumbnailMaker.h"
 #include "images/RleImage.h"
 #include "rendering/OffscreenRenderer.h"
 #include "strokes/BitmapStroke.h"
@@ -189,6 +190,7 @@ private slots:
     void thumbnailsAreCachedPerColourAndSize();
     void thumbnailAlphaIsBoosted_data();
     void thumbnailAlphaIsBoosted();
+    void deferredThumbnailsAreMadeAwayAndMatch();
 
     void changeFrameSizeRefits_data();
     void changeFrameSizeRefits();
@@ -664,6 +666,44 @@ void TestStrokeDrawing::thumbnailAlphaIsBoosted()
         QCOMPARE(colour.blue(), 255);
     }
     QCOMPARE(qAlpha(thumbnail.pixel(10, 10)), 0);
+}
+
+// A view that must not wait is answered at once, with nothing, and later
+// with exactly the thumbnail a direct call makes; a drawing edited
+// meanwhile never gets the thumbnail of its old content.
+void TestStrokeDrawing::deferredThumbnailsAreMadeAwayAndMatch()
+{
+    Model::ThumbnailMaker* const maker = Model::ThumbnailMaker::instance();
+    const QSize size(50, 40);
+    const QList<unsigned int> blue = tableOf(Qt::blue);
+    auto drawing = sample();
+    std::unique_ptr<StrokeDrawing> direct(drawing->clone());
+    const QImage expected = direct->thumbnail(size, blue);
+    QVERIFY(!expected.isNull());
+    {
+        Model::ThumbnailMaker::Deferral const deferral;
+        QVERIFY(drawing->thumbnail(size, blue).isNull());
+        QTRY_VERIFY(maker->isIdle());
+        const QImage made = drawing->thumbnail(size, blue);
+        QCOMPARE(made, expected);
+        // Kept as any thumbnail: asked again, the same image.
+        QCOMPARE(drawing->thumbnail(size, blue).cacheKey(), made.cacheKey());
+    }
+
+    auto edit = [this] { return pen({{10, 150}, {190, 150}}); };
+    const QImage old = direct->thumbnail(size, tableOf(Qt::red));
+    QVERIFY(direct->appendStroke(edit()));
+    const QImage edited = direct->thumbnail(size, tableOf(Qt::red));
+    QVERIFY(edited != old);
+    {
+        Model::ThumbnailMaker::Deferral const deferral;
+        QVERIFY(drawing->thumbnail(size, tableOf(Qt::red)).isNull());
+        QVERIFY(drawing->appendStroke(edit()));
+        QTRY_VERIFY(maker->isIdle());
+        QVERIFY(drawing->thumbnail(size, tableOf(Qt::red)).isNull());
+        QTRY_VERIFY(maker->isIdle());
+        QCOMPARE(drawing->thumbnail(size, tableOf(Qt::red)), edited);
+    }
 }
 
 void TestStrokeDrawing::changeFrameSizeRefits_data()

@@ -154,6 +154,7 @@ private slots:
     void tiledTargetHasNoSeams_data();
     void tiledTargetHasNoSeams();
     void preparedBuffersAreMadeWhenFirstNeeded();
+    void aRendererStartedInTheBackgroundDrawsTheSame();
     void resourcesAreShipped();
 };
 
@@ -586,6 +587,31 @@ void TestOffscreenRenderer::preparedBuffersAreMadeWhenFirstNeeded()
     renderer->prepareFor(FrameSize);
     QCOMPARE(renderer->currentSamples(), OffscreenRenderer::Samples);
     QVERIFY(total(eager) > 0);
+}
+
+void TestOffscreenRenderer::aRendererStartedInTheBackgroundDrawsTheSame()
+{
+    Geometry geometry;
+    geometry << Model::LineSegment(QPointF(10, 20), QPointF(390, 280), 0.9, 0.6, 18, 7)
+             << Model::PointSegment(QPointF(200.5, 150.25), 1.0, 30);
+    const QImage foreground = render(geometry, Brush);
+    QVERIFY(total(foreground) > 0);
+
+    // The window starts it so while it builds itself; a size asked for
+    // meanwhile is the one the buffers are made for.
+    OffscreenRenderer* renderer = OffscreenRenderer::instance();
+    renderer->initializeInBackground(QSize(800, 600));
+    renderer->prepareFor(FrameSize);
+    QVERIFY(renderer->isInitialized());
+    QCOMPARE(renderer->currentFBOSize(), FrameSize);
+    QCOMPARE(renderer->currentSamples(), 0);
+    QCOMPARE(render(geometry, Brush), foreground);
+    QCOMPARE(renderer->currentSamples(), OffscreenRenderer::Samples);
+
+    // Started again before the first start was used, it waits for that one.
+    renderer->initializeInBackground(FrameSize);
+    renderer->initializeInBackground(FrameSize);
+    QCOMPARE(render(geometry, Brush), foreground);
 }
 
 void TestOffscreenRenderer::resourcesAreShipped()

@@ -87,6 +87,25 @@ QByteArray nestedStreamAroundABitmap(int levels)
     return bytes;
 }
 
+// A bitmap stroke that counts how often its rectangle is read.
+class CountedBitmap : public BitmapStroke
+{
+public:
+    CountedBitmap(int* reads, const QRect& rect)
+        : BitmapStroke(blank(rect.size(), 200), rect)
+        , m_reads(reads)
+    {
+    }
+    QRect boundingRect() const override
+    {
+        ++*m_reads;
+        return BitmapStroke::boundingRect();
+    }
+
+private:
+    int* m_reads;
+};
+
 } // namespace
 
 class TestCompoundStroke : public QObject
@@ -98,6 +117,8 @@ private slots:
 
     void appendAndRemove();
     void erasersDoNotWidenTheBounds();
+    void appendingReadsOnlyTheNewStrokesBounds_data();
+    void appendingReadsOnlyTheNewStrokesBounds();
     void appendingPushesCutOrTransformDown_data();
     void appendingPushesCutOrTransformDown();
     void ensureIdentityTransformMovesNothing();
@@ -198,6 +219,44 @@ void TestCompoundStroke::appendAndRemove()
     auto copy = root.clone();
     root.removeLastStroke();
     QCOMPARE(static_cast<CompoundStroke&>(*copy).numStrokes(), 2);
+}
+
+void TestCompoundStroke::appendingReadsOnlyTheNewStrokesBounds_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::newRow("plain") << "plain";
+    QTest::newRow("bounding path inside the strokes") << "bounding path";
+    QTest::newRow("cut") << "cut";
+    QTest::newRow("transform") << "transform";
+}
+
+// A drawing built stroke by stroke costs in proportion to its strokes: the
+// bounds grow by what the new stroke brings, without walking the others.
+void TestCompoundStroke::appendingReadsOnlyTheNewStrokesBounds()
+{
+    QFETCH(QString, before);
+    CompoundStroke root;
+    root.appendStroke(pen({{20, 20}, {60, 20}}));
+    root.appendStroke(pen({{30, 100}, {30, 140}}));
+    if (before == "bounding path")
+        root.setBoundingPath(rectPath(QRectF(25, 10, 150, 140)));
+    else if (before == "cut")
+        QVERIFY(root.appendCut(rectPath(QRectF(25, 10, 10, 20))));
+    else if (before == "transform")
+        root.setTransform(QTransform::fromTranslate(7, 3));
+
+    int reads = 0;
+    const int strokes = 400;
+    for (int i = 0; i < strokes; ++i)
+        root.appendStroke(std::make_unique<CountedBitmap>(&reads, QRect(i % 190, i % 150, 4, 4)));
+    QVERIFY2(reads <= 2 * strokes, qPrintable(QString::number(reads)));
+
+    // The bounds are those a walk over every child gives.
+    auto walked = root.clone();
+    auto& compound = static_cast<CompoundStroke&>(*walked);
+    compound.setTransform(compound.transform());
+    QCOMPARE(root.boundingRect(), compound.boundingRect());
+    QCOMPARE(root.boundingPath(), compound.boundingPath());
 }
 
 void TestCompoundStroke::erasersDoNotWidenTheBounds()

@@ -18,6 +18,7 @@
 #include "common/Animations.h"
 #include "drawings/ImageDrawing.h"
 #include "drawings/StrokeDrawing.h"
+#include "drawings/ThumbnailMaker.h"
 #include "models/FrameRangeModel.h"
 #include "scene/KWScene.h"
 #include "scene/ReferenceLayer.h"
@@ -119,6 +120,13 @@ struct Sheet
     {
         sheet.show();
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+    }
+
+    // Until the thumbnails the sheet asked for are made and painted.
+    static bool thumbnailsShown()
+    {
+        Model::ThumbnailMaker const* maker = Model::ThumbnailMaker::instance();
+        return maker->isIdle() && !maker->hasResultsWaiting();
     }
 
     Model::FrameRangeModel* model() const { return bundle.frameRangeModel(); }

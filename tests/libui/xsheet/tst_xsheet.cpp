@@ -282,6 +282,8 @@ void TestXSheet::transparencyTypeRepaintsOnlyOnChange()
 {
     Sheet s;
     s.show();
+    // The thumbnails come on with paints of their own.
+    QTRY_VERIFY(Sheet::thumbnailsShown());
     QImage const white = s.sheet.viewport()->grab().toImage();
     PaintCounter counter;
     s.sheet.viewport()->installEventFilter(&counter);

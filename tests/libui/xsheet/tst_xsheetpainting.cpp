@@ -40,6 +40,20 @@ QImage paintedOver(Sheet& s, QRegion const& region)
     return image;
 }
 
+bool inked(QImage const& image, QPoint point)
+{
+    return qGray(image.pixel(point)) < 100;
+}
+
+// Where a point of the frame shows in a cell's picture.
+QPoint inPicture(QRect const& cell, QSize const& frameSize, QPointF const& frameFraction)
+{
+    QRect picture(QPoint(0, 0), frameSize.scaled(cell.size(), Qt::KeepAspectRatio));
+    picture.moveCenter(cell.center());
+    return picture.topLeft()
+           + QPoint(qRound(frameFraction.x() * picture.width()), qRound(frameFraction.y() * picture.height()));
+}
+
 } // namespace
 
 class TestXSheetPainting : public QObject
@@ -57,6 +71,7 @@ private slots:
     void rangeLimits();
     void aSelectedCellIsInvertedOnceWhateverTheRegion();
     void sceneWithoutLayersPaintsOnlyTheShadows();
+    void thumbnailsAreMadeAwayFromThePaint();
 };
 
 void TestXSheetPainting::initTestCase()
@@ -224,6 +239,37 @@ void TestXSheetPainting::sceneWithoutLayersPaintsOnlyTheShadows()
     // The shadows darken the top and bottom edges; the middle is untouched.
     QVERIFY(qGray(image.pixel(50, 0)) < qGray(image.pixel(50, h / 2)));
     QVERIFY(qGray(image.pixel(50, h - 1)) < qGray(image.pixel(50, h / 2)));
+}
+
+// Stepping shows new cells at every step: the sheet paints them without
+// waiting for their thumbnails, which come on by themselves once made, and
+// an edited cell keeps its old thumbnail until the new one is there.
+void TestXSheetPainting::thumbnailsAreMadeAwayFromThePaint()
+{
+    Sheet s;
+    s.show();
+    QTRY_VERIFY(Sheet::thumbnailsShown());
+    QRect const a = s.cell(0, 0);
+    QSize const frameSize = s.scene->frameSize();
+    QPoint const middle = inPicture(a, frameSize, QPointF(0.5, 0.5));
+    QPoint const corner = inPicture(a, frameSize, QPointF(0.12, 0.15));
+    QImage const shown = s.sheet.viewport()->grab().toImage();
+    QVERIFY(inked(shown, middle));
+    QVERIFY(!inked(shown, corner));
+
+    QImage block(frameSize / 4, QImage::Format_Alpha8);
+    block.fill(255);
+    auto* drawing = static_cast<Model::StrokeDrawing*>(s.ink->frames().at(0)->drawing.get());
+    QVERIFY(drawing->appendStroke(
+        std::make_unique<Model::BitmapStroke>(block, QRect(QPoint(0, 0), block.size()))));
+    QImage const rightAfter = paintedOver(s, QRegion(a));
+    QVERIFY(inked(rightAfter, middle));
+    QVERIFY(!inked(rightAfter, corner));
+
+    QTRY_VERIFY(Sheet::thumbnailsShown());
+    QImage const later = paintedOver(s, QRegion(a));
+    QVERIFY(inked(later, middle));
+    QVERIFY(inked(later, corner));
 }
 
 QUILLMERE_TEST_MAIN(TestXSheetPainting)
