@@ -37,6 +37,12 @@ private:
 // The file's bytes; empty when it cannot be read.
 QByteArray fileContents(QString const& path);
 
+// Runs the event loop until every event posted before the call has been
+// delivered (the calls of zero timers started so far among them); false when
+// that takes longer than the timeout. What a test expects not to happen
+// after such events is then known not to have happened.
+bool deliverPostedEvents(int timeoutMs = 30000);
+
 // In builds with the address sanitizer, keeps the OpenGL drivers this process
 // has loaded until it ends. Closing the window system connection unloads
 // them, and the leak check that comes after would then find what a driver
