@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <memory>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLMERE_ADDRESS_SANITIZER 1
@@ -99,6 +100,16 @@ QImage noise(QSize const& size, quint32 seed)
         }
     }
     return image;
+}
+
+bool deliverPostedEvents(int timeoutMs)
+{
+    // Posted events are delivered in the order they were posted; the flag
+    // outlives a wait that gives up.
+    auto const delivered = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(
+        qApp, [delivered] { *delivered = true; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([delivered] { return *delivered; }, timeoutMs);
 }
 
 void keepGraphicsDriversLoaded()

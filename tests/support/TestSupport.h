@@ -41,6 +41,11 @@ QByteArray fileContents(QString const& path);
 // An image of random pixels, alpha too: incompressible, so that an encoded file
 // is about as large as its pixels. The same seed gives the same image.
 QImage noise(QSize const& size, quint32 seed = 2463534242u);
+// Runs the event loop until every event posted before the call has been
+// delivered (the calls of zero timers started so far among them); false when
+// that takes longer than the timeout. What a test expects not to happen
+// after such events is then known not to have happened.
+bool deliverPostedEvents(int timeoutMs = 30000);
 
 // In builds with the address sanitizer, keeps the OpenGL drivers this process
 // has loaded until it ends. Closing the window system connection unloads

@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QDir>
 
 void MainWindow::setupAutosave()
 {
@@ -54,8 +55,13 @@ void MainWindow::autosaveScene()
         return;
     }
 
-    const QString filename = Model::Settings::instance()->defaultSaveDir().absoluteFilePath(
-        manager->getNextFilename(scene->name()));
+    const QDir folder = Model::Settings::instance()->defaultSaveDir();
+    const QString filename = folder.absoluteFilePath(manager->getNextFilename(scene->name()));
+    // A fresh account may lack the documents folder an untitled scene's
+    // backups go to. Only the folder itself is made: a missing parent (a
+    // drive no longer there) is not rebuilt, and the write tells why.
+    if (!folder.exists())
+        QDir().mkdir(folder.absolutePath());
     BusyScope busy(d->busy);
     QString failure;
     if (writeSceneFile(scene, filename, &failure)) {

@@ -5,6 +5,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
+#include <new>
 
 namespace Model {
 
@@ -51,6 +53,7 @@ ImageWriteQueue::ImageWriteQueue(ExportImage::Format format, QSize const& imageS
                                  Committed committed)
     : m_format(format)
     , m_committed(std::move(committed))
+    , m_encode(&ExportImage::encode)
     , m_capacity(capacityFor(format, imageSize))
 {
     m_pool.setMaxThreadCount(threadsFor(format, imageSize));
@@ -74,8 +77,14 @@ bool ImageWriteQueue::add(QImage const& image, QString const& path, int step)
     job.step = step;
     job.file = std::make_unique<FileWriter>(path);
     auto task = std::make_shared<std::packaged_task<bool()>>(
-        [file = job.file.get(), image, format = m_format] {
-            return file->open() && ExportImage::encode(image, format, *file) && file->flush();
+        [file = job.file.get(), image, format = m_format, encode = m_encode] {
+            // An encoder that runs out of memory fails its file as one that
+            // met a full disk does: the file is dropped, the reason told.
+            try {
+                return file->open() && encode(image, format, *file) && file->flush();
+            } catch (std::bad_alloc const&) {
+                return file->fail(FileWriter::systemReason(ENOMEM));
+            }
         });
     job.written = task->get_future();
     m_jobs.push_back(std::move(job));

@@ -50,6 +50,12 @@ public:
     QString const& failedPath() const { return m_failedPath; }
     QString const& errorString() const { return m_error; }
 
+    // Encodes one image into its opened file, as ExportImage::encode does.
+    using Encode = std::function<bool(QImage const&, ExportImage::Format, FileWriter&)>;
+    // For tests: another encoder (one that fails as a lack of memory would)
+    // for the images added from now on.
+    void setEncodeForTesting(Encode encode) { m_encode = std::move(encode); }
+
 private:
     struct Job
     {
@@ -64,6 +70,7 @@ private:
 
     ExportImage::Format m_format;
     Committed m_committed;
+    Encode m_encode;
     int m_capacity;
     QThreadPool m_pool;
     std::deque<Job> m_jobs;

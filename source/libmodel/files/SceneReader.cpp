@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <new>
 #include <type_traits>
 
 namespace Model {
@@ -183,6 +184,10 @@ int SceneReader::readDocument()
     } catch (ReadingCancelledException const&) {
         m_progressDialog->reset();
         return 2;
+    } catch (std::bad_alloc const&) {
+        // A payload too large for the memory left, decoded on this thread or
+        // a helper's: the file is refused rather than the program ended.
+        raiseError(QObject::tr("Not enough memory to read the file"));
     }
     m_progressDialog->reset();
     return hasError() ? 1 : 0;

@@ -143,6 +143,33 @@ private slots:
         QVERIFY(!f.manager()->hasChanges());
     }
 
+    void aMissingSaveFolderIsMadeForTheBackup()
+    {
+        // A fresh account without its documents folder.
+        Fixture f;
+        const QString documents = QDir(f.folder.path()).filePath("Documents");
+        settings()->setDefaultSaveDir(QDir(documents));
+        f.edit();
+        f.now += 3;
+        f.window->autosaveScene();
+        QCOMPARE(f.asked, QStringList());
+        QVERIFY(QFileInfo::exists(
+            QDir(documents).filePath(QFileInfo(f.backup(1)).fileName())));
+        QVERIFY(!f.manager()->hasChanges());
+
+        // A parent that is gone is not made again: the write says why.
+        const QString vanished = QDir(f.folder.path()).filePath("drive/Scenes");
+        settings()->setDefaultSaveDir(QDir(vanished));
+        f.edit();
+        f.now += 3;
+        f.window->autosaveScene();
+        QCOMPARE(f.asked.size(), 1);
+        QVERIFY2(f.asked.first().endsWith(Model::FileWriter::systemReason(ENOENT) + "."),
+                 qPrintable(f.asked.first()));
+        QVERIFY(!QFileInfo::exists(QDir(f.folder.path()).filePath("drive")));
+        QVERIFY(f.manager()->hasChanges());
+    }
+
     void aBackupOntoAFullDiskKeepsTheEarlierBackup()
     {
         TestSupport::FullDisk disk;

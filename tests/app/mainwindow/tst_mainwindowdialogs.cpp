@@ -158,11 +158,12 @@ private slots:
         Prompter::setHandler({});
 
         bool wasFileDialog = false;
+        bool active = false;
         bool closed = false;
         whenModal([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             wasFileDialog = dialog != nullptr;
-            waitActive(modal);
+            active = waitActive(modal);
             if (auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
                 QTest::keyClicks(name, path);
             hit(modal, Qt::Key_Return);
@@ -171,6 +172,7 @@ private slots:
         hit(f.window.get(), Qt::Key_O, Qt::ControlModifier);
 
         QVERIFY(wasFileDialog);
+        QVERIFY(active);
         QVERIFY(closed);
         QCOMPARE(f.scene()->filename(), path);
     }
@@ -181,10 +183,12 @@ private slots:
         QVERIFY(f.window->saveScene(f.scene(), QDir(f.folder.path()).filePath(QStringLiteral("walk.kw"))));
         Prompter::setHandler({});
 
+        bool active = false;
         bool completerShown = false;
+        bool completerHidden = false;
         bool closed = false;
         whenModal([&](QWidget* modal) {
-            waitActive(modal);
+            active = waitActive(modal);
             auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             if (!name) {
                 qobject_cast<QDialog*>(modal)->reject();
@@ -195,15 +199,16 @@ private slots:
             QWidget* popup = name->completer() ? name->completer()->popup() : nullptr;
             completerShown = popup && QTest::qWaitFor([popup] { return popup->isVisible(); }, 2000);
             hit(modal, Qt::Key_Escape);
-            if (popup)
-                QTest::qWaitFor([popup] { return !popup->isVisible(); }, 2000);
+            completerHidden = popup && QTest::qWaitFor([popup] { return !popup->isVisible(); }, 2000);
             if (modal->isVisible())
                 hit(modal, Qt::Key_Escape);
             closed = closesWithin(modal);
         });
         hit(f.window.get(), Qt::Key_O, Qt::ControlModifier);
 
+        QVERIFY(active);
         QVERIFY(completerShown);
+        QVERIFY(completerHidden);
         QVERIFY(closed);
     }
 
@@ -396,11 +401,12 @@ private slots:
         Prompter::setHandler({});
 
         QLabel* intro = nullptr;
+        bool exposed = false;
         int shown = 0;
         int needed = 0;
         QStringList outside;
         whenModal([&](QWidget* dialog) {
-            QTest::qWaitForWindowExposed(dialog);
+            exposed = QTest::qWaitForWindowExposed(dialog);
             if (fontScale == 1.0)
                 saveShot(dialog, "oca-dialog");
             intro = dialog->findChild<QLabel*>(QStringLiteral("label_More"));
@@ -418,6 +424,7 @@ private slots:
         action(KW::Action::ExportExposureSheet)->trigger();
         QApplication::setFont(applicationFont);
 
+        QVERIFY(exposed);
         QVERIFY(intro);
         QVERIFY2(shown >= needed, qPrintable(QStringLiteral("%1 of %2 pixels").arg(shown).arg(needed)));
         QCOMPARE(outside, QStringList());
@@ -434,6 +441,7 @@ private slots:
         qunsetenv("DEFAULT_BROWSER");
 
         QStringList told;
+        bool tutorialsExposed = false;
         QPoint tutorialOffset(-1000, -1000);
         f.answer = [&](const Prompter::Request& request) {
             Prompter::Reply reply;
@@ -442,7 +450,7 @@ private slots:
             if (request.kind == Prompter::Kind::Dialog) {
                 if (auto* tutorials = qobject_cast<UI::TutorialDialog*>(request.dialog)) {
                     tutorials->show();
-                    QTest::qWaitForWindowExposed(tutorials);
+                    tutorialsExposed = QTest::qWaitForWindowExposed(tutorials);
                     tutorialOffset = distance(tutorials, f.window.get());
                     saveShot(tutorials, "tutorials");
                     for (QToolButton* play : tutorials->findChildren<QToolButton*>())
@@ -458,6 +466,7 @@ private slots:
             action(id)->trigger();
         qputenv("PATH", path);
 
+        QVERIFY(tutorialsExposed);
         QVERIFY2(tutorialOffset.manhattanLength() <= 4,
                  qPrintable(QStringLiteral("%1,%2").arg(tutorialOffset.x()).arg(tutorialOffset.y())));
         QCOMPARE(told.size(), 5 + 3);

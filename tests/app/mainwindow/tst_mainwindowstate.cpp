@@ -50,7 +50,7 @@ private slots:
         f.window->showMinimized();
         f.window->showNormal();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        QTest::qWait(50);
+        QVERIFY(TestSupport::deliverPostedEvents());
         QCOMPARE(paper->zoomLevel(), 2.0);
     }
 

@@ -94,7 +94,8 @@ private slots:
                 return Model::Prompter::Reply{};
             };
             QCOMPARE(offered, 0);
-            QTest::qWait(20);
+            // The offer comes once the event loop runs after the window is built.
+            QVERIFY(TestSupport::deliverPostedEvents());
         }
         QCOMPARE(offered, wanted ? 1 : 0);
         QCOMPARE(tickedAtOffer, wanted);

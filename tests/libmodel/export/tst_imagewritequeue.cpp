@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <new>
+
 using Model::ExportImage;
 using Model::ImageWriteQueue;
 
@@ -58,6 +61,7 @@ private slots:
     void filesMatchThoseWrittenOneByOne();
     void aFailureKeepsOnlyTheFilesBeforeIt();
     void stoppingDropsTheFilesNotYetInPlace();
+    void anEncoderOutOfMemoryFailsItsFileWithTheReason();
 };
 
 void TestImageWriteQueue::filesMatchThoseWrittenOneByOne_data()
@@ -135,6 +139,33 @@ void TestImageWriteQueue::stoppingDropsTheFilesNotYetInPlace()
     }
     QCOMPARE(committed, 3);
     QCOMPARE(everything(dir.path()), firstNames(3, QStringLiteral(".png")));
+}
+
+void TestImageWriteQueue::anEncoderOutOfMemoryFailsItsFileWithTheReason()
+{
+    QTemporaryDir dir;
+    QString const third = dir.filePath(nameOf(3) + QStringLiteral(".png"));
+    ImageWriteQueue queue(ExportImage::PNG, QSize(64, 48), {});
+    // Runs on the queue's workers; the third file's encoder has written part
+    // of it when the memory runs out.
+    queue.setEncodeForTesting([&third](QImage const& image, ExportImage::Format format,
+                                       Model::FileWriter& file) {
+        if (file.path() == third) {
+            file.write(QByteArray(100, 'x'));
+            throw std::bad_alloc();
+        }
+        return ExportImage::encode(image, format, file);
+    });
+    bool added = true;
+    for (int i = 1; i <= Images && added; ++i)
+        added = queue.add(picture(i), dir.filePath(nameOf(i) + QStringLiteral(".png")), i);
+    QVERIFY(!added || !queue.finish());
+    QCOMPARE(queue.failedPath(), third);
+    QCOMPARE(queue.errorString(), Model::FileWriter::systemReason(ENOMEM));
+    // Nothing half written: the files before it, whole, and no temporary.
+    QCOMPARE(everything(dir.path()), firstNames(2, QStringLiteral(".png")));
+    for (int i = 1; i <= 2; ++i)
+        QCOMPARE(QImage(dir.filePath(nameOf(i) + QStringLiteral(".png"))).size(), QSize(64, 48));
 }
 
 QUILLMERE_TEST_MAIN(TestImageWriteQueue)

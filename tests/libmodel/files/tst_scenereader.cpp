@@ -5,6 +5,8 @@
 
 #include "SceneFileFixtures.h"
 
+#include "files/Base64Decoder.h"
+#include "files/PayloadDecoder.h"
 #include "rendering/OffscreenRenderer.h"
 #include "strokes/BitmapStroke.h"
 #include "tools/PenTool.h"
@@ -13,6 +15,9 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QScopeGuard>
+#include <QSemaphore>
+#include <QThread>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -22,6 +27,10 @@
 
 #include <unistd.h>
 #include <zlib.h>
+
+#include <atomic>
+#include <new>
+#include <thread>
 
 using namespace SceneFiles;
 using Model::LayerItem;
@@ -206,6 +215,10 @@ private slots:
     void hugeFileEndsAtItsFirstInvalidByte_data();
     void hugeFileEndsAtItsFirstInvalidByte();
     void progressFollowsTheBytesReadWithoutADrawingCount();
+}
+
+    void aPayloadTooLargeForTheMemoryLeftRefusesTheFile_data();
+    void aPayloadTooLargeForTheMemoryLeftRefusesTheFile();
 
 private:
     QObject m_toolOwner;
@@ -1180,6 +1193,64 @@ void TestSceneReader::progressFollowsTheBytesReadWithoutADrawingCount()
     QCOMPARE(visualAt(scene, 0)->length(), 2000);
     QVERIFY2(partway.size() > 100, qPrintable(QString::number(partway.size())));
     QVERIFY(std::is_sorted(partway.cbegin(), partway.cend()));
+}
+
+void TestSceneReader::aPayloadTooLargeForTheMemoryLeftRefusesTheFile_data()
+{
+    QTest::addColumn<int>("drawings");
+    QTest::addColumn<bool>("onHelpers"); // large enough to be decoded ahead of the reader
+
+    QTest::newRow("small, decoded by the reader") << 3 << false;
+    QTest::newRow("large, decoded on helper threads") << 48 << true;
+}
+
+void TestSceneReader::aPayloadTooLargeForTheMemoryLeftRefusesTheFile()
+{
+    QFETCH(int, drawings);
+    QFETCH(bool, onHelpers);
+    if (onHelpers && QThread::idealThreadCount() < 2)
+        QSKIP("One core: every payload is decoded by the reader");
+
+    // The second drawing is the one no memory is left for; its size tells
+    // it from the others.
+    QString cells;
+    qsizetype tooLarge = 0;
+    for (int i = 0; i < drawings; ++i) {
+        QByteArray const text = noiseStrokes(i == 1 ? 7 : 6, quint32(i)).toBase64();
+        if (i == 1)
+            tooLarge = text.size();
+        cells += QStringLiteral("<drawing type=\"original\"><strokes>%1</strokes></drawing>")
+                     .arg(QString::fromLatin1(text));
+    }
+    QByteArray const data = document(QString(), strokeLayer(QStringLiteral("L"), 0, cells));
+    QCOMPARE(data.size() > 4 * 1024 * 1024, onHelpers);
+
+    std::thread::id const reader = std::this_thread::get_id();
+    std::atomic<bool> failedOnHelper{false};
+    QSemaphore helperFailed;
+    Model::PayloadDecoder::setDecodeForTesting([&](char const* text, qsizetype size, QByteArray* bytes) {
+        bool const onReader = std::this_thread::get_id() == reader;
+        if (size == tooLarge) {
+            if (!onReader) {
+                failedOnHelper = true;
+                helperFailed.release();
+            }
+            throw std::bad_alloc();
+        }
+        // The helpers claim payloads in order, so once one runs the second
+        // payload is theirs; the reader decodes the first itself only when
+        // it got there before any helper started, and waits for them then.
+        if (onReader && onHelpers && helperFailed.tryAcquire(1, 60000))
+            helperFailed.release();
+        return Model::Base64Decoder::decode(text, size, bytes);
+    });
+    auto const restore = qScopeGuard([] { Model::PayloadDecoder::setDecodeForTesting({}); });
+
+    Model::Scene scene;
+    QString error;
+    QCOMPARE(read(&scene, data, &error), 1);
+    QVERIFY2(error.startsWith(QStringLiteral("Not enough memory to read the file\n")), qPrintable(error));
+    QCOMPARE(failedOnHelper.load(), onHelpers);
 }
 
 QUILLMERE_TEST_MAIN(TestSceneReader)
