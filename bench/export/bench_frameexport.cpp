@@ -56,19 +56,9 @@ void generate(Model::Scene& scene)
         drawing->updateDrawbuffer();
         pool.push_back(drawing);
     }
-    scene.setFrameSize(FrameSize, KW::FitMode::FitModeIgnore, nullptr);
-    for (int l = 0; l < Layers; ++l) {
-        auto layer = std::make_shared<Model::StrokeLayer>(QColor::fromHsv(l * 100, 200, 160), FrameSize, nullptr);
-        layer->setName(QStringLiteral("L%1").arg(l));
-        layer->frames().clear();
-        for (int f = 0; f < Frames; ++f) {
-            std::shared_ptr<Model::Drawing> copy(pool.at((f * 7 + l * 5) % PoolSize)->clone());
-            layer->frames().append(
-                std::make_shared<Model::LayerItem>(Model::LayerItem::Original, QUuid::createUuid(), copy));
-        }
-        scene.addLayer(layer, scene.numLayers());
-    }
-    scene.setFrameRange(1, Frames, 1, 0);
+    BenchRendering::addStrokeLayers(scene, FrameSize, Layers, Frames, [&pool](int l, int f) {
+        return std::shared_ptr<Model::Drawing>(pool.at((f * 7 + l * 5) % PoolSize)->clone());
+    });
 }
 
 template <typename Work>

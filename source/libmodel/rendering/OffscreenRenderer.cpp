@@ -548,7 +548,10 @@ bool OffscreenRenderer::tryCreateFBOs(const QSize& size, int samples)
         return false;
 
     QOpenGLFramebufferObjectFormat format;
-    format.setAttachment(QOpenGLFramebufferObject::Depth);
+    // No depth buffer: nothing tests depth, and at large frames it would
+    // take as much memory as the colour samples, and as long to make each
+    // time the frame size changes.
+    format.setAttachment(QOpenGLFramebufferObject::NoAttachment);
     format.setSamples(samples);
     auto multisample = std::make_unique<QOpenGLFramebufferObject>(size, format);
     auto resolve = std::make_unique<QOpenGLFramebufferObject>(

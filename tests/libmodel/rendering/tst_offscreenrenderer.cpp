@@ -7,8 +7,11 @@
 #include "strokes/Blending.h"
 #include "strokes/LineSegment.h"
 #include "strokes/PointSegment.h"
+#include "strokes/SingleStroke.h"
+#include "tools/PenTool.h"
 
 #include <QLineF>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cmath>
@@ -126,6 +129,79 @@ double distanceToCentreLine(const Model::Segment& segment, const QPointF& q)
     return toEnds;
 }
 
+// A round cap as it was always built: a line from the centre turned step by
+// step with QLineF::setAngle, each step taking its sine, cosine and length
+// afresh. turnError adds to every step's angle (degrees), to show that the
+// comparison sees a fan turned by that much.
+void addSteppedDisc(const QPointF& centre, double opacity, double radius, const QPointF& start,
+                    Geometry& g, double turnError = 0.0)
+{
+    QLineF line(centre, centre + start);
+    const double startAngle = line.angle();
+    QPointF previous = start;
+    for (int k = 0; k < 100; ++k) {
+        line.setAngle(startAngle - 360.0 * k / 99.0 + (k > 0 ? turnError : 0.0));
+        const QPointF current = line.p2() - centre;
+        const QPointF middle = (previous + current) / 2.0;
+        const QPointF rims[3][2] = {{QPointF(), QPointF()}, {previous, middle}, {current, middle}};
+        for (int v = 0; v < 3; ++v) {
+            g.positions << float(centre.x()) << float(centre.y()) << float(rims[v][0].x())
+                        << float(rims[v][0].y());
+            g.colours << float(opacity) << float(radius);
+            g.types << (v == 0 ? 0.0f : 0.6f) << float(rims[v][1].x()) << float(rims[v][1].y());
+        }
+        previous = current;
+    }
+}
+
+// A stroke's vertices with every round cap built the stepwise way: the
+// triangles the renderer was always given.
+Geometry steppedGeometry(const Model::SingleStroke& stroke, double turnError = 0.0)
+{
+    Geometry g;
+    for (const auto& segment : stroke.segments()) {
+        if (const auto* dot = dynamic_cast<const Model::PointSegment*>(segment.get())) {
+            addSteppedDisc(dot->position(), dot->opacity(), dot->radius(),
+                           QPointF(dot->radius(), 0.0), g, turnError);
+        } else if (const auto* line = dynamic_cast<const Model::LineSegment*>(segment.get())) {
+            const QPointF along = line->p2() - line->p1();
+            addSteppedDisc(line->p1(), line->opacity1(), line->radius1(), along, g, turnError);
+            segment->addToGLVectors(g.positions, g.colours, g.types);
+            addSteppedDisc(line->p2(), line->opacity2(), line->radius2(), along, g, turnError);
+        } else if (const auto* arc = dynamic_cast<const Model::ArcSegment*>(segment.get())) {
+            addSteppedDisc(arc->p1(), arc->opacity1(), arc->radius1(), arc->tangentAt(arc->p1()),
+                           g, turnError);
+            segment->addToGLVectors(g.positions, g.colours, g.types);
+            addSteppedDisc(arc->p2(), arc->opacity2(), arc->radius2(), arc->tangentAt(arc->p2()),
+                           g, turnError);
+        }
+    }
+    return g;
+}
+
+// A wandering pen stroke of 150 guide points with the pressure rising and
+// falling, different for every seed, within the test frame.
+std::unique_ptr<Model::SingleStroke> wanderingStroke(Model::Tool* pen, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    auto stroke = std::make_unique<Model::SingleStroke>(pen);
+    QPointF position(100 + random.bounded(200), 80 + random.bounded(140));
+    double heading = random.bounded(2.0 * M_PI);
+    for (int i = 0; i < 150; ++i) {
+        Model::Stroke::GuidePoint guide;
+        guide.position = position;
+        guide.pressure = 0.1 + 0.85 * std::abs(std::sin(i * 0.07 + seed));
+        stroke->addPoint(std::move(guide));
+        heading += random.bounded(0.9) - 0.45;
+        const QPointF middle(200, 150);
+        if (QLineF(position, middle).length() > 120)
+            heading = std::atan2(middle.y() - position.y(), middle.x() - position.x());
+        position += QPointF(std::cos(heading), std::sin(heading)) * (2.0 + random.bounded(7.0));
+    }
+    stroke->addEndPoint();
+    return stroke;
+}
+
 } // namespace
 
 using SegmentPtr = std::shared_ptr<Model::Segment>;
@@ -156,6 +232,8 @@ private slots:
     void preparedBuffersAreMadeWhenFirstNeeded();
     void aRendererStartedInTheBackgroundDrawsTheSame();
     void resourcesAreShipped();
+    void strokesRenderAsWithSteppedCaps_data();
+    void strokesRenderAsWithSteppedCaps();
 };
 
 void TestOffscreenRenderer::initTestCase()
@@ -639,6 +717,57 @@ void TestOffscreenRenderer::resourcesAreShipped()
     QCOMPARE(paper.size(), QSize(2048, 2048));
     QVERIFY(!paper.hasAlphaChannel());
     QVERIFY(OffscreenRenderer::loadTextureImage("no-such-texture.png").isNull());
+}
+
+void TestOffscreenRenderer::strokesRenderAsWithSteppedCaps_data()
+{
+    QTest::addColumn<int>("pen");
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<QTransform>("transform");
+
+    QTest::newRow("pencil") << int(Model::Tool::Pencil) << 11u << QTransform();
+    QTest::newRow("marker") << int(Model::Tool::Marker) << 23u << QTransform();
+    QTest::newRow("brush, fitted to half the frame")
+        << int(Model::Tool::Brush) << 37u << QTransform::fromScale(0.5, 0.5);
+    QTest::newRow("pencil, turned and enlarged")
+        << int(Model::Tool::Pencil) << 41u
+        << QTransform().translate(200, 150).rotate(33).scale(1.7, 1.7).translate(-200, -150);
+}
+
+// Round caps are built from a table of turns instead of a sine, cosine and
+// length per step: the renderer must get the very floats the caps built step
+// by step give, and the strokes render exactly as with those, while fans
+// turned by a tenth of a degree do not, so that the comparison of pixels
+// could see a real difference.
+void TestOffscreenRenderer::strokesRenderAsWithSteppedCaps()
+{
+    QFETCH(int, pen);
+    QFETCH(quint32, seed);
+    QFETCH(QTransform, transform);
+
+    Model::PenTool tool{Model::Tool::PenType(pen)};
+    tool.setSizeRangePercent(1.0, 6.0);
+    const std::unique_ptr<Model::SingleStroke> stroke = wanderingStroke(&tool, seed);
+    QVERIFY(stroke->segments().size() > 100);
+
+    Geometry current;
+    for (const auto& segment : stroke->segments())
+        current << *segment;
+    const Geometry stepped = steppedGeometry(*stroke);
+    QCOMPARE(current.positions, stepped.positions);
+    QCOMPARE(current.colours, stepped.colours);
+    QCOMPARE(current.types, stepped.types);
+
+    const QImage drawn = render(current, pen, transform);
+    QVERIFY(total(drawn) > 0);
+    const QImage expected = render(stepped, pen, transform);
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            differing += at(drawn, x, y) != at(expected, x, y);
+    QCOMPARE(differing, 0);
+
+    QVERIFY(render(steppedGeometry(*stroke, 0.1), pen, transform) != expected);
 }
 
 QUILLMERE_TEST_MAIN(TestOffscreenRenderer)
