@@ -215,8 +215,6 @@ private slots:
     void hugeFileEndsAtItsFirstInvalidByte_data();
     void hugeFileEndsAtItsFirstInvalidByte();
     void progressFollowsTheBytesReadWithoutADrawingCount();
-}
-
     void aPayloadTooLargeForTheMemoryLeftRefusesTheFile_data();
     void aPayloadTooLargeForTheMemoryLeftRefusesTheFile();
 
