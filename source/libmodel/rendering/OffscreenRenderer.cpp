@@ -547,16 +547,25 @@ bool OffscreenRenderer::tryCreateFBOs(const QSize& size, int samples)
     if (maxSide > 0 && (size.width() > maxSide || size.height() > maxSide))
         return false;
 
-    QOpenGLFramebufferObjectFormat format;
-    // No depth buffer: nothing tests depth, and at large frames it would
-    // take as much memory as the colour samples, and as long to make each
-    // time the frame size changes.
-    format.setAttachment(QOpenGLFramebufferObject::NoAttachment);
-    format.setSamples(samples);
-    auto multisample = std::make_unique<QOpenGLFramebufferObject>(size, format);
     auto resolve = std::make_unique<QOpenGLFramebufferObject>(
         size, QOpenGLFramebufferObject::NoAttachment, GL_TEXTURE_2D, GL_R8);
-    if (!multisample->isValid() || !resolve->isValid())
+    if (!resolve->isValid())
+        return false;
+    // Only red is read back, so the samples keep one byte each where the
+    // driver can, else four; no depth buffer, as nothing tests depth. Four
+    // bytes of colour and four of depth per sample would take eight times
+    // the memory, and about as much longer to make whenever the frame size
+    // changes (seconds for large frames), for the same pixels.
+    QOpenGLFramebufferObjectFormat format;
+    format.setAttachment(QOpenGLFramebufferObject::NoAttachment);
+    format.setSamples(samples);
+    format.setInternalTextureFormat(GL_R8);
+    auto multisample = std::make_unique<QOpenGLFramebufferObject>(size, format);
+    if (!multisample->isValid()) {
+        format.setInternalTextureFormat(QOpenGLFramebufferObjectFormat().internalTextureFormat());
+        multisample = std::make_unique<QOpenGLFramebufferObject>(size, format);
+    }
+    if (!multisample->isValid())
         return false;
     d->multisampleBuffer = multisample.release();
     d->resolveBuffer = resolve.release();
