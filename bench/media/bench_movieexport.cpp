@@ -1,11 +1,16 @@
-// Memory of a movie export of a long scene: a generated 2,000-frame, ten-layer
-// 1920 x 1080 scene with a sound track is written to a file; a fresh process
-// opens it, as a user opens a scene, and runs an MP4 export of its first 48
-// frames. Beside it, in the same run and likewise each in a fresh process,
-// the copy the export makes of the layers it draws from, and the copy every
-// MP4 and ProRes export used to make instead: the whole scene written to
-// memory, sound included, and read back. Prints the peak memory of each as a
-// multiple of the process's memory with the scene open.
+// Movie exports of generated scenes, each step in a fresh process that opens
+// the scene file as a user opens a scene, in the same run:
+// - Memory of a movie export of a long scene: a 2,000-frame, ten-layer
+//   1920 x 1080 scene with a sound track, whose first 48 frames are exported
+//   as MP4. Beside it, the copy the export makes of the layers it draws
+//   from, and the copy every MP4 and ProRes export used to make instead: the
+//   whole scene written to memory, sound included, and read back. Prints the
+//   peak memory of each as a multiple of the process's memory with the scene
+//   open.
+// - An enlarged export of a frame range: a 20-frame, three-layer 1920 x 1080
+//   scene (originals, holds and distant clones), its range of 12 frames
+//   exported as MP4 at 200 %, beside the export of all its frames at 100 %.
+//   Prints both times, their ratio, and the peak memory of each.
 //   DISPLAY=:91 LIBGL_ALWAYS_SOFTWARE=1 QT_QPA_PLATFORM=xcb bench/bench_movieexport
 #include "BenchRendering.h"
 #include "ProcessMemory.h"
@@ -28,6 +33,8 @@
 #include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
@@ -69,6 +76,15 @@ QByteArray soundTrack()
     return wav;
 }
 
+QByteArray documentOf(Model::Scene& scene)
+{
+    QByteArray document;
+    QBuffer buffer(&document);
+    buffer.open(QIODevice::WriteOnly);
+    Model::SceneWriter(&scene, nullptr).writeFile(&buffer);
+    return document;
+}
+
 // The document of the generated scene: originals on every other frame,
 // copies of a pool of rendered drawings, holds between them.
 QByteArray generatedDocument()
@@ -106,11 +122,54 @@ QByteArray generatedDocument()
     scene.addLayer(sound, scene.numLayers());
     scene.setFrameRange(1, 48, 1, 0);
 
-    QByteArray document;
-    QBuffer buffer(&document);
-    buffer.open(QIODevice::WriteOnly);
-    Model::SceneWriter(&scene, nullptr).writeFile(&buffer);
-    return document;
+    return documentOf(scene);
+}
+
+// The document of the short scene: on each layer an original on every
+// other frame, each of many strokes, a hold after it, and on every fifth
+// frame a distant clone of a drawing of another layer instead.
+QByteArray shortDocument()
+{
+    constexpr int ShortFrames = 20;
+    constexpr int ShortLayers = 3;
+    QObject owner;
+    auto* pen = new Model::PenTool(Model::Tool::Pencil, &owner);
+    pen->setSizeRangePercent(1.0, 3.0);
+    Model::Scene scene;
+    scene.setFrameSize(FrameSize, KW::FitMode::FitModeIgnore, nullptr);
+    scene.setFrameRate(Fps);
+    std::vector<std::shared_ptr<Model::StrokeLayer>> layers;
+    for (int l = 0; l < ShortLayers; ++l) {
+        auto layer = std::make_shared<Model::StrokeLayer>(QColor::fromHsv(l * 100, 200, 160), FrameSize, nullptr);
+        auto& cells = layer->frames();
+        cells.clear();
+        for (int f = 0; f < ShortFrames; ++f) {
+            if (f % 5 == 4 && l > 0) {
+                std::shared_ptr<Model::LayerItem> const original = layers.at(size_t(l - 1))->frames().at(f - 4);
+                auto clone = std::make_shared<Model::LayerItem>(Model::LayerItem::DistantClone, QUuid::createUuid(),
+                                                                original->drawing);
+                clone->original = original->reference(layers.at(size_t(l - 1))->identifier());
+                original->clones.append(clone->reference(layer->identifier()));
+                cells.append(clone);
+            } else if (f % 2 == 0) {
+                auto drawing = std::make_shared<Model::StrokeDrawing>(FrameSize);
+                for (int s = 0; s < 12; ++s) {
+                    QPointF const centre(250.0 + 110.0 * s + 17.0 * f, 250.0 + 45.0 * ((s + l) % 13));
+                    drawing->appendStroke(BenchRendering::figureStroke(pen, FrameSize, centre, f * 37 + l * 11 + s));
+                }
+                cells.append(std::make_shared<Model::LayerItem>(Model::LayerItem::Original, QUuid::createUuid(),
+                                                                drawing));
+            } else {
+                cells.append(std::make_shared<Model::LayerItem>(cells.last()->drawing));
+            }
+        }
+        scene.addLayer(layer, scene.numLayers());
+        layers.push_back(layer);
+    }
+    scene.fixupReferences();
+    scene.setFrameRange(5, 16, 5, 0);
+
+    return documentOf(scene);
 }
 
 bool readInto(Model::Scene* scene, QByteArray const& document)
@@ -143,23 +202,20 @@ int measure(QString const& what, QString const& path)
         for (auto const& layer : scene.layers())
             copies.emplace_back(layer->clone());
     } else if (what == QLatin1String("copy")) {
-        QByteArray copyDocument;
-        {
-            QBuffer buffer(&copyDocument);
-            buffer.open(QIODevice::WriteOnly);
-            Model::SceneWriter(&scene, nullptr).writeFile(&buffer);
-        }
         Model::Scene snapshot;
-        if (!readInto(&snapshot, copyDocument))
+        if (!readInto(&snapshot, documentOf(scene)))
             return 1;
     } else {
+        // "export", "export-200-range" or "export-100-all".
+        QStringList const words = what.split(QLatin1Char('-'));
         QTemporaryDir dir;
         Model::ExportVideoSettings settings;
         settings.videoFormat = Model::ExportVideoSettings::MP4;
         settings.exportDir = dir.path();
         settings.name = QStringLiteral("clip.mp4");
-        settings.scalePercent = 100;
-        settings.frames = Model::ExportVideoSettings::RangeOnly;
+        settings.scalePercent = words.size() == 3 ? words.at(1).toInt() : 100;
+        settings.frames = words.value(2) == QLatin1String("all") ? Model::ExportVideoSettings::AllFrames
+                                                                 : Model::ExportVideoSettings::RangeOnly;
         settings.layers = Model::ExportVideoSettings::AllLayers;
         settings.includeAudio = true;
         settings.includeAlpha = false;
@@ -183,32 +239,36 @@ int main(int argc, char** argv)
     if (arguments.size() == 4 && arguments.at(1) == QLatin1String("--measure"))
         return measure(arguments.at(2), arguments.at(3));
 
-    std::printf("generating the scene...\n");
+    std::printf("generating the scenes...\n");
     std::fflush(stdout);
     QTemporaryDir dir;
     QString const path = dir.filePath(QStringLiteral("long.kw"));
-    {
-        QByteArray const document = generatedDocument();
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size())
+    QString const shortPath = dir.filePath(QStringLiteral("short.kw"));
+    for (auto const& [file, document] : {std::pair(path, generatedDocument()), std::pair(shortPath, shortDocument())}) {
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(document) != document.size())
             return 1;
-        std::printf("%d frames, %d layers, file of %.1f MB\n", Frames, Layers, document.size() / 1e6);
+        std::printf("%s: file of %.1f MB\n", qPrintable(QFileInfo(file).fileName()), document.size() / 1e6);
     }
 
     struct Measure
     {
         QString what;
+        QString scene;
         char const* label;
     };
     Measure const measures[] = {
-        {QStringLiteral("copy"), "before: copy by writing the scene and reading it back"},
-        {QStringLiteral("layers"), "after: copy of the layers"},
-        {QStringLiteral("export"), "MP4 export of 48 frames, copy and encoding"},
+        {QStringLiteral("copy"), path, "long scene, before: copy by writing the scene and reading it back"},
+        {QStringLiteral("layers"), path, "long scene, after: copy of the layers"},
+        {QStringLiteral("export"), path, "long scene, MP4 export of 48 frames, copy and encoding"},
+        {QStringLiteral("export-100-all"), shortPath, "short scene, MP4 at 100 % of all 20 frames"},
+        {QStringLiteral("export-200-range"), shortPath, "short scene, MP4 at 200 % of the 12 frames of its range"},
     };
-    for (auto const& [what, label] : measures) {
+    QHash<QString, double> seconds;
+    for (auto const& [what, scene, label] : measures) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QApplication::applicationFilePath(), {QStringLiteral("--measure"), what, path});
+        child.start(QApplication::applicationFilePath(), {QStringLiteral("--measure"), what, scene});
         if (!child.waitForFinished(-1) || child.exitCode() != 0) {
             std::fprintf(stderr, "measuring the %s failed\n", qPrintable(what));
             return 1;
@@ -216,8 +276,11 @@ int main(int argc, char** argv)
         QList<QByteArray> const figures = child.readAllStandardOutput().trimmed().split('\n').last().split(' ');
         double const open = figures.value(0).toDouble();
         double const peak = figures.value(1).toDouble();
+        seconds.insert(what, figures.value(2).toDouble());
         std::printf("%s: %.2f s; open scene %.1f MB, peak %.1f MB = %.2fx the open scene\n", label,
                     figures.value(2).toDouble(), open / 1e6, peak / 1e6, peak / open);
     }
+    std::printf("200 %% of the range against 100 %% of all frames: %.2fx the time\n",
+                seconds.value(QStringLiteral("export-200-range")) / seconds.value(QStringLiteral("export-100-all")));
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "export/ExportFailure.h"
 #include "export/ExportImage.h"
 #include "export/ExportPlan.h"
+#include "export/ScaledDrawings.h"
 #include "files/FileSystem.h"
 #include "files/FileWriter.h"
 #include "media/FfmpegVideoEncoder.h"
@@ -77,6 +78,28 @@ QImage compositeCopiedFrame(QList<VisualLayer*> const& layers, int frame, QSize 
     QImage image = compositeFrame(layers, frame, canvasSize, exportSize, transparent);
     for (auto& [cell, drawing] : shown)
         cell->drawing = std::move(drawing);
+    return image;
+}
+
+// As compositeFrame, for copies of the layers without drawings, drawn at the
+// export size: the cell each layer shows holds its repainted drawing while
+// the frame is drawn, and drawings no later frame shows go with it.
+QImage compositeScaledFrame(QList<VisualLayer*> const& layers, ScaledDrawings& drawings, int frame,
+                            QSize const& exportSize, bool transparent)
+{
+    std::vector<std::shared_ptr<LayerItem>> filled;
+    for (int i = 0; i < layers.size(); ++i) {
+        VisualLayer const* layer = layers.at(i);
+        std::shared_ptr<LayerItem> const cell = layer->layerItem(layer->shownFrame(frame));
+        if (!cell)
+            continue;
+        cell->drawing = drawings.shown(i, frame);
+        filled.push_back(cell);
+    }
+    QImage image = compositeFrame(layers, frame, exportSize, exportSize, transparent);
+    for (std::shared_ptr<LayerItem> const& cell : filled)
+        cell->drawing.reset();
+    drawings.release(frame);
     return image;
 }
 
@@ -221,7 +244,6 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
                                       QList<VisualLayer*> const& layers, int firstFrame,
                                       int lastFrame, bool transparent)
 {
-    QString const label = m_progress.labelText();
     bool const enlarging =
         exportSize.width() > frameSize.width() || exportSize.height() > frameSize.height();
 
@@ -229,31 +251,26 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
     // exported layers that nothing else can reach. The copies share the
     // drawings' stored pixels with the scene (implicitly shared, never
     // written through a copy), so they cost little beside the open scene;
-    // the sound is not copied at all.
+    // the sound is not copied at all. Enlarging exports repaint the drawings
+    // at the export size rather than magnifying small frames: their copies
+    // have no drawings of their own, but get those of each frame, repainted,
+    // while it is drawn.
     std::vector<std::unique_ptr<Layer>> copies;
     QList<VisualLayer*> drawn;
     for (VisualLayer* layer : layers) {
-        std::unique_ptr<Layer> copy(layer->clone());
-        copy->setParent(nullptr);
+        std::unique_ptr<Layer> copy(enlarging ? layer->cloneWithoutDrawings() : layer->clone());
         auto* const visual = qobject_cast<VisualLayer*>(copy.get());
         if (!visual)
             return false;
+        copy->setParent(nullptr);
+        if (enlarging)
+            visual->changeFrameSize(exportSize, KW::FitMode::FitModeKeepAspect, nullptr);
         drawn << visual;
         copies.push_back(std::move(copy));
     }
-    QSize canvasSize = frameSize;
-    if (enlarging) {
-        // Enlarging exports repaint the drawings at the export size rather
-        // than magnifying small frames.
-        m_progress.setLabelText(QStringLiteral("%1\n%2").arg(
-            label, QCoreApplication::translate("Model::Scene", "Step 1/2 - Scaling scene...")));
-        m_progress.setMaximum(0);
-        for (VisualLayer* layer : std::as_const(drawn))
-            layer->changeFrameSize(exportSize, KW::FitMode::FitModeKeepAspect, nullptr);
-        canvasSize = exportSize;
-        m_progress.setLabelText(QStringLiteral("%1\n%2").arg(
-            label, QCoreApplication::translate("Model::Scene", "Step 2/2 - Encoding frames...")));
-    }
+    std::unique_ptr<ScaledDrawings> const scaled =
+        enlarging ? std::make_unique<ScaledDrawings>(layers, firstFrame, lastFrame, exportSize)
+                  : nullptr;
 
     QString const target = finalPath(settings);
     QString const staged = createStagingFile(target, &m_reason);
@@ -267,13 +284,27 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
     // sees its mirror.
     auto cancelled = std::make_shared<std::atomic<bool>>(m_progress.wasCanceled());
     int current = firstFrame;
-    std::function<QImage()> const provider = [&current, lastFrame, cancelled, drawn, canvasSize,
-                                              exportSize, transparent] {
+    // Drawings are repainted on the GUI thread, which waits in the event loop
+    // below while the encoder works; a cancel there stops the repainting.
+    QObject* const gui = &m_progress;
+    std::function<QImage()> const provider = [&current, lastFrame, cancelled, drawn, frameSize,
+                                              exportSize, transparent, gui,
+                                              scaled = scaled.get()] {
         if (current > lastFrame || *cancelled)
             return QImage();
-        QImage image = compositeCopiedFrame(drawn, current, canvasSize, exportSize, transparent);
-        ++current;
-        return image;
+        int const frame = current++;
+        if (!scaled)
+            return compositeCopiedFrame(drawn, frame, frameSize, exportSize, transparent);
+        QMetaObject::invokeMethod(
+            gui,
+            [scaled, frame, cancelled] {
+                if (!*cancelled)
+                    scaled->prepare(frame);
+            },
+            Qt::BlockingQueuedConnection);
+        if (*cancelled)
+            return QImage();
+        return compositeScaledFrame(drawn, *scaled, frame, exportSize, transparent);
     };
 
     FfmpegVideoEncoder encoder(encoderSettings, exportSize, m_scene.frameRate());
@@ -308,7 +339,6 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
         encoder.start();
     });
     loop.exec();
-    m_progress.setLabelText(label);
 
     m_reason = encoder.fileErrorString();
     if (!encoder.succeeded() || m_progress.wasCanceled())

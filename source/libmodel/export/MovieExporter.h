@@ -17,8 +17,9 @@ class VisualLayer;
 // one export.
 //
 // The movie encoder asks for frames on a thread of its own, so it draws from
-// a private copy of the scene (made through the scene file), never from the
-// live one; an enlarging export rescales that copy and never the scene. Every
+// private copies of the exported layers, never from the live ones; an
+// enlarging export repaints copies of the drawings of the exported frames at
+// the export size (ScaledDrawings) and never the scene's. Every
 // export writes a temporary file beside the target and puts it in the
 // target's place only when the movie is whole, so a cancel or a failure
 // leaves an earlier file of that name as it was; a symbolic link at the name

@@ -15,9 +15,14 @@ ReferenceLayer::ReferenceLayer(QSize const& frameSize, QObject* parent)
 }
 
 ReferenceLayer::ReferenceLayer(ReferenceLayer const& other)
+    : ReferenceLayer(other, true)
+{
+}
+
+ReferenceLayer::ReferenceLayer(ReferenceLayer const& other, bool withDrawings)
     : VisualLayer(other)
 {
-    copyCellsOf(other);
+    copyCellsOf(other, withDrawings);
 }
 
 ReferenceLayer::~ReferenceLayer() = default;
@@ -30,6 +35,11 @@ int ReferenceLayer::type() const
 Layer* ReferenceLayer::clone() const
 {
     return new ReferenceLayer(*this);
+}
+
+VisualLayer* ReferenceLayer::cloneWithoutDrawings() const
+{
+    return new ReferenceLayer(*this, false);
 }
 
 void ReferenceLayer::draw(int frame, QPainter* painter, QRect const& rect) const

@@ -24,6 +24,7 @@ public:
 
     int type() const override;
     Layer* clone() const override;
+    VisualLayer* cloneWithoutDrawings() const override;
     // The picture shown at the frame, past the end as the beyond-last mode
     // says, with the layer's opacity.
     void draw(int frame, QPainter* painter, QRect const& rect) const override;
@@ -41,6 +42,8 @@ public:
     ImageDrawing* imageDrawing(int index);
 
 private:
+    ReferenceLayer(ReferenceLayer const& other, bool withDrawings);
+
     void drawCell(int frame, QPainter* painter, QRect const& rect) const;
 };
 

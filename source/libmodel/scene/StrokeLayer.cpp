@@ -62,13 +62,18 @@ StrokeLayer::StrokeLayer(QColor const& color, QSize const& frameSize, QObject* p
 }
 
 StrokeLayer::StrokeLayer(StrokeLayer const& other)
+    : StrokeLayer(other, true)
+{
+}
+
+StrokeLayer::StrokeLayer(StrokeLayer const& other, bool withDrawings)
     : DrawLayer(other)
     , d(std::make_unique<Data>())
 {
     d->color = other.d->color;
     updateColorTable();
 
-    copyCellsOf(other);
+    copyCellsOf(other, withDrawings);
 }
 
 StrokeLayer::~StrokeLayer() = default;
@@ -81,6 +86,11 @@ int StrokeLayer::type() const
 Layer* StrokeLayer::clone() const
 {
     return new StrokeLayer(*this);
+}
+
+VisualLayer* StrokeLayer::cloneWithoutDrawings() const
+{
+    return new StrokeLayer(*this, false);
 }
 
 QColor StrokeLayer::color() const

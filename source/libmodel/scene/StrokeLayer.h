@@ -32,6 +32,7 @@ public:
 
     int type() const override;
     Layer* clone() const override;
+    VisualLayer* cloneWithoutDrawings() const override;
 
     // Paint the frame (past the end as the beyond-last mode says) with the
     // layer's opacity.
@@ -73,6 +74,8 @@ public slots:
     void setColor(QColor const& color);
 
 private:
+    StrokeLayer(StrokeLayer const& other, bool withDrawings);
+
     void paint(int frame, QPainter* painter, QRect const& rect,
                QList<unsigned int> const& colorTable, SingleStroke const* liveStroke,
                bool withLayerOpacity = true) const;

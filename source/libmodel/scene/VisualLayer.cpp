@@ -223,6 +223,18 @@ void VisualLayer::changeFrameSize(QSize const& newSize, KW::FitMode fitMode,
     d->frameSize = newSize;
 }
 
+VisualLayer* VisualLayer::cloneWithoutDrawings() const
+{
+    std::unique_ptr<Layer> copy(clone());
+    auto* const visual = qobject_cast<VisualLayer*>(copy.get());
+    if (!visual)
+        return nullptr;
+    copy.release();
+    for (std::shared_ptr<LayerItem> const& cell : std::as_const(visual->d->frames))
+        cell->drawing.reset();
+    return visual;
+}
+
 void VisualLayer::drawAtFullOpacity(int frame, QPainter* painter, QRect const& rect,
                                     bool black) const
 {
@@ -436,14 +448,14 @@ void VisualLayer::holdsTakeDrawingOf(int frame)
 }
 
 
-void VisualLayer::copyCellsOf(VisualLayer const& other)
+void VisualLayer::copyCellsOf(VisualLayer const& other, bool withDrawings)
 {
     // Links between cells of the source layer are carried over to the copy;
     // links to other layers stay as they are.
     QUuid const sourceId = other.identifier();
     QUuid const copyId = identifier();
-    auto const deepCopy = [](std::shared_ptr<Drawing> const& drawing) {
-        return drawing ? std::shared_ptr<Drawing>(drawing->clone()) : nullptr;
+    auto const deepCopy = [withDrawings](std::shared_ptr<Drawing> const& drawing) {
+        return drawing && withDrawings ? std::shared_ptr<Drawing>(drawing->clone()) : nullptr;
     };
 
     QList<std::shared_ptr<LayerItem>>& cells = frames();

@@ -53,6 +53,11 @@ public:
     virtual std::shared_ptr<LayerItem> blankItem() const = 0;
     virtual void changeFrameSize(QSize const& newSize, KW::FitMode fitMode,
                                  QProgressDialog* progressDialog);
+    // A copy as clone() makes it, owned by the caller, whose cells have no
+    // drawings: for an export that puts in each frame's drawings, made
+    // anew, only while it draws that frame. Null when clone() gives none.
+    // Layers that copy drawings deeply leave them out rather than copy them.
+    virtual VisualLayer* cloneWithoutDrawings() const;
 
     QSize frameSize() const;
     bool isVisible() const;
@@ -101,8 +106,9 @@ signals:
 
 protected:
     // For the copy constructors of the concrete layers: appends deep copies of
-    // the other layer's cells, keeping their identifiers and links.
-    void copyCellsOf(VisualLayer const& other);
+    // the other layer's cells, keeping their identifiers and links; the
+    // cells alone, without drawings, unless withDrawings.
+    void copyCellsOf(VisualLayer const& other, bool withDrawings = true);
 
 private:
     // The frame as the cycle mode shows it: wrapped into 1..length.

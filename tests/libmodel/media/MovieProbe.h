@@ -54,6 +54,9 @@ struct Movie
 
     // When the first decoded picture is shown, in seconds.
     double videoStart = 0.0;
+    // Every decoded picture in order, as 8-bit ARGB (see picture()), when
+    // read was asked for them.
+    QList<QImage> pictures;
 
     AVCodecID audioCodec = AV_CODEC_ID_NONE;
     int audioRate = 0;
@@ -149,6 +152,34 @@ inline Pixel readPixel(AVFrame const* frame, int x, int y)
     return pixel;
 }
 
+// A decoded picture as 8-bit ARGB: planar YUV converted as readPixel does
+// (opaque without alpha), packed and palette pictures as they are; a null
+// image for other formats.
+inline QImage picture(AVFrame const* frame)
+{
+    QImage image(frame->width, frame->height, QImage::Format_ARGB32);
+    auto const format = AVPixelFormat(frame->format);
+    for (int y = 0; y < frame->height; ++y) {
+        uint8_t const* const row = frame->data[0] + qsizetype(y) * frame->linesize[0];
+        for (int x = 0; x < frame->width; ++x) {
+            QRgb colour = 0;
+            if (format == AV_PIX_FMT_BGRA) {
+                colour = reinterpret_cast<uint32_t const*>(row)[x];
+            } else if (format == AV_PIX_FMT_PAL8) {
+                colour = reinterpret_cast<uint32_t const*>(frame->data[1])[row[x]];
+            } else {
+                Pixel const pixel = readPixel(frame, x, y);
+                if (pixel.red < 0)
+                    return QImage();
+                colour = qRgba(pixel.red, pixel.green, pixel.blue,
+                               pixel.alpha < 0 ? 255 : pixel.alpha);
+            }
+            image.setPixel(x, y, colour);
+        }
+    }
+    return image;
+}
+
 inline void readCentre(AVFrame const* frame, Movie& movie)
 {
     Pixel const centre = readPixel(frame, frame->width / 2, frame->height / 2);
@@ -188,7 +219,7 @@ inline void appendAudio(AVFrame const* frame, Movie& movie)
     }
 }
 
-inline Movie read(QString const& path)
+inline Movie read(QString const& path, bool keepPictures = false)
 {
     Movie movie;
     movie.topLevelBoxes = topLevelBoxes(path);
@@ -249,6 +280,8 @@ inline Movie read(QString const& path)
     };
     auto receive = [&](AVCodecContext* context) {
         while (avcodec_receive_frame(context, frame) >= 0) {
+            if (context->codec_type == AVMEDIA_TYPE_VIDEO && keepPictures)
+                movie.pictures << picture(frame);
             if (context->codec_type == AVMEDIA_TYPE_VIDEO && !pictureSeen) {
                 pictureSeen = true;
                 movie.videoStart = seconds(context, frame->best_effort_timestamp);

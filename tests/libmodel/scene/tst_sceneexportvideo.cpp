@@ -1,6 +1,7 @@
 // The scene's movie export: sizes, frames and sound of the written movies,
-// the scene left untouched, the permissions of the movie, and cancels and
-// failures that keep an earlier file of the target's name.
+// their pictures against the canvas at every scale, the scene left
+// untouched, the permissions of the movie, and cancels and failures that
+// keep an earlier file of the target's name.
 #include "TestSupport.h"
 
 #include "../files/SceneFileFixtures.h"
@@ -8,12 +9,17 @@
 #include "export/ExportFailure.h"
 #include "prompts/Prompter.h"
 #include "settings/ExportVideoSettings.h"
+#include "strokes/BitmapStroke.h"
 #include "tools/PenTool.h"
 
+#include <QPainter>
 #include <QProgressDialog>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -60,6 +66,89 @@ struct ExportScene
     Model::PenTool* pen;
     SceneFiles::RichScene rich;
 };
+
+// A scene whose cells show drawings of other frames every way they can, for
+// comparing movies with the canvas. Solid squares, so that a pixel well
+// inside one keeps its colour however the frame is scaled:
+//   Ink    (red):                A  a(hold)  b(clone)  a(clone)  D(reaching off the canvas)
+//   Paint  (blue, half opacity): c(clone)  B  C  d(clone)  d(hold)
+//   Photos (reference picture, half opacity, shown on every frame)
+// with the clones of C and D ahead of their originals, those of A and B
+// after them, those of B and D across the two layers. The range, frames 2
+// to 5, starts on a hold of a drawing outside it.
+struct CloneScene
+{
+    CloneScene()
+    {
+        QSize const size(160, 120);
+        scene.setFrameSize(size, KW::FitMode::FitModeIgnore, nullptr);
+        scene.setFrameRate(frameRate);
+        auto ink = std::make_shared<Model::StrokeLayer>(QColor(220, 30, 30), size, nullptr);
+        auto paint = std::make_shared<Model::StrokeLayer>(QColor(20, 40, 230), size, nullptr);
+        paint->setOpacity(0.5);
+        auto photos = std::make_shared<Model::ReferenceLayer>(size, nullptr);
+        photos->setLayerBeyondLast(Model::Layer::freezeLast);
+
+        auto const square = [size](QRect const& rect) {
+            auto drawing = std::make_shared<Model::StrokeDrawing>(size);
+            QImage solid(rect.size(), QImage::Format_Alpha8);
+            solid.fill(255);
+            drawing->appendStroke(std::make_unique<Model::BitmapStroke>(solid, rect));
+            return SceneFiles::original(drawing);
+        };
+        auto const a = square(QRect(10, 10, 36, 30));
+        auto const b = square(QRect(60, 16, 40, 44));
+        auto const c = square(QRect(104, 66, 30, 34));
+        auto const d = square(QRect(130, 84, 60, 60));
+        QImage picture(16, 12, QImage::Format_ARGB32);
+        picture.fill(QColor(240, 200, 0));
+        for (int y = 6; y < 12; ++y)
+            for (int x = 0; x < 16; ++x)
+                picture.setPixel(x, y, qRgb(0, 170, 170));
+        photos->frames() = {SceneFiles::original(std::make_shared<Model::ImageDrawing>(picture))};
+
+        auto const cClone = SceneFiles::distantClone(*paint, c, *paint);
+        auto const dClone = SceneFiles::distantClone(*ink, d, *paint);
+        paint->frames() = {cClone, b, c, dClone, SceneFiles::hold(dClone)};
+        ink->frames() = {a, SceneFiles::hold(a), SceneFiles::distantClone(*paint, b, *ink),
+                         SceneFiles::distantClone(*ink, a, *ink), d};
+        for (std::shared_ptr<Model::Layer> const& layer :
+             {std::shared_ptr<Model::Layer>(photos), std::shared_ptr<Model::Layer>(paint),
+              std::shared_ptr<Model::Layer>(ink)})
+            scene.addLayer(layer, scene.numLayers());
+        scene.fixupReferences();
+        scene.updateMaxFrameNumber();
+        scene.setFrameRange(2, 5, 2, 0);
+    }
+
+    // The frame as the canvas composites it, bottom layer first.
+    QImage canvas(int frame, bool transparent) const
+    {
+        QImage image(scene.frameSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(transparent ? Qt::transparent : Qt::white);
+        QPainter painter(&image);
+        QList<int> const order = scene.getLogicalLayerIndices();
+        for (auto it = order.crbegin(); it != order.crend(); ++it) {
+            if (auto const* visual = qobject_cast<Model::VisualLayer const*>(scene.layer(*it).get()))
+                visual->draw(frame, &painter, image.rect());
+        }
+        return image;
+    }
+
+    Model::Scene scene;
+};
+
+// Whether every pixel within radius of (x, y) has the colour of (x, y): only
+// there may a pixel of the scaled canvas be taken for what any scaling gives.
+bool isFlatAround(QImage const& image, int x, int y, int radius)
+{
+    QRgb const centre = image.pixel(x, y);
+    for (int v = y - radius; v <= y + radius; ++v)
+        for (int u = x - radius; u <= x + radius; ++u)
+            if (!image.rect().contains(u, v) || image.pixel(u, v) != centre)
+                return false;
+    return true;
+}
 
 struct Prompts
 {
@@ -112,6 +201,8 @@ class TestSceneExportVideo : public QObject
 private slots:
     void exports_data();
     void exports();
+    void framesAreTheCanvasScaled_data();
+    void framesAreTheCanvasScaled();
     void moviesAreThoseOfTheSceneAsStored_data();
     void moviesAreThoseOfTheSceneAsStored();
     void permissionsAreThoseOfAnyNewFile_data();
@@ -176,6 +267,95 @@ void TestSceneExportVideo::exports()
     QVERIFY2(qAbs(movie.audioSeconds() - 12 / frameRate) < 0.06,
              qPrintable(QString::number(movie.audioSeconds())));
     QVERIFY2(movie.rms(0.02, 0.1) > 0.2, qPrintable(QString::number(movie.rms(0.02, 0.1))));
+}
+
+void TestSceneExportVideo::framesAreTheCanvasScaled_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("alpha");
+    QTest::addColumn<int>("percent");
+    // Lossy codecs, chroma subsampling and the GIF palette allow this much.
+    QTest::addColumn<int>("tolerance");
+    int const mp4 = ExportVideoSettings::MP4;
+    int const proRes = ExportVideoSettings::ProRes;
+    int const gif = ExportVideoSettings::GIF;
+    QTest::newRow("mp4 at 25 %") << mp4 << false << 25 << 16;
+    QTest::newRow("mp4 at 50 %") << mp4 << false << 50 << 16;
+    QTest::newRow("mp4 at 100 %") << mp4 << false << 100 << 16;
+    QTest::newRow("mp4 at 150 %") << mp4 << false << 150 << 16;
+    QTest::newRow("mp4 at 200 %") << mp4 << false << 200 << 16;
+    QTest::newRow("mp4 at 400 %") << mp4 << false << 400 << 16;
+    QTest::newRow("prores 4444 at 150 %") << proRes << true << 150 << 8;
+    QTest::newRow("prores hq at 200 %") << proRes << false << 200 << 8;
+    QTest::newRow("prores hq at 50 %") << proRes << false << 50 << 8;
+    QTest::newRow("gif at 50 %") << gif << false << 50 << 24;
+    QTest::newRow("gif at 200 %") << gif << false << 200 << 24;
+}
+
+void TestSceneExportVideo::framesAreTheCanvasScaled()
+{
+    QFETCH(int, format);
+    QFETCH(bool, alpha);
+    QFETCH(int, percent);
+    QFETCH(int, tolerance);
+
+    CloneScene fixture;
+    QTemporaryDir dir;
+    QString const name = format == ExportVideoSettings::GIF      ? QStringLiteral("clip.gif")
+                         : format == ExportVideoSettings::ProRes ? QStringLiteral("clip.mov")
+                                                                 : QStringLiteral("clip.mp4");
+    ExportVideoSettings settings =
+        settingsFor(ExportVideoSettings::VideoFormat(format), dir.path(), name, percent);
+    settings.includeAlpha = alpha;
+    Prompts prompts;
+    {
+        QProgressDialog progress;
+        fixture.scene.exportVideo(settings, progress);
+    }
+    QVERIFY(prompts.requests.isEmpty());
+
+    MovieProbe::Movie const movie = MovieProbe::read(QDir(dir.path()).filePath(name), true);
+    QVERIFY2(movie.error.isEmpty(), qPrintable(movie.error));
+    QSize const size(qRound(160 * percent / 100.0), qRound(120 * percent / 100.0));
+    QCOMPARE(movie.pictures.size(), 4); // frames 2 to 5
+    // Pixels this far from any edge of the canvas scaled, at the movie's size.
+    int const radius = std::max(3, percent / 40);
+    QStringList wrong;
+    int inked = 0;
+    for (int i = 0; i < movie.pictures.size(); ++i) {
+        int const frame = 2 + i;
+        QImage const picture = movie.pictures.at(i);
+        QCOMPARE(picture.size(), size);
+        QImage const expected = fixture.canvas(frame, alpha)
+                                    .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                    .convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < size.height(); y += 2) {
+            for (int x = 0; x < size.width(); x += 2) {
+                if (!isFlatAround(expected, x, y, radius))
+                    continue;
+                QRgb const want = expected.pixel(x, y);
+                QRgb const got = picture.pixel(x, y);
+                if (want != qRgb(255, 255, 255))
+                    ++inked;
+                int difference = std::abs(qAlpha(want) - qAlpha(got));
+                // Without coverage a pixel has no colour to compare.
+                if (qAlpha(want) >= 128) {
+                    difference = std::max({difference, std::abs(qRed(want) - qRed(got)),
+                                           std::abs(qGreen(want) - qGreen(got)),
+                                           std::abs(qBlue(want) - qBlue(got))});
+                }
+                if (difference > tolerance && wrong.size() < 8)
+                    wrong << QStringLiteral("frame %1 at (%2, %3): %4 instead of %5")
+                                 .arg(frame)
+                                 .arg(x)
+                                 .arg(y)
+                                 .arg(QString::number(got, 16), QString::number(want, 16));
+            }
+        }
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1String("; "))));
+    // The comparison reached the squares and the picture, not only paper.
+    QVERIFY2(inked > 40, qPrintable(QString::number(inked)));
 }
 
 void TestSceneExportVideo::moviesAreThoseOfTheSceneAsStored_data()
