@@ -122,7 +122,14 @@ struct Sheet
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
     }
 
-    // Until the thumbnails the sheet asked for are made and painted.
+    // Paints the sheet and waits until the thumbnails that paint asked for
+    // are made and painted by the sheet itself.
+    void showThumbnails()
+    {
+        sheet.viewport()->grab();
+        QTRY_VERIFY(thumbnailsShown());
+    }
+
     static bool thumbnailsShown()
     {
         Model::ThumbnailMaker const* maker = Model::ThumbnailMaker::instance();
