@@ -9,6 +9,7 @@
 
 #include "../../libmodel/files/SceneFileFixtures.h"
 #include "../mainwindow/MainWindowFixture.h"
+#include "TestSupport.h"
 
 #include "actions/ActionManager.h"
 #include "application/StartupScene.h"
@@ -114,7 +115,8 @@ struct Window
         sheet = window->findChild<UI::XSheet*>();
         QVERIFY(paper);
         QVERIFY(sheet);
-        QTest::qWait(50);
+        // The first show's layout runs from the event loop.
+        QVERIFY(TestSupport::deliverPostedEvents());
     }
 
     ~Window()
@@ -173,7 +175,7 @@ struct Window
             QTest::qWait(2);
         }
         tablet(QEvent::TabletRelease, to, pointer, 0.0);
-        QTest::qWait(20);
+        QVERIFY(TestSupport::deliverPostedEvents());
     }
 
     // The places of the three drawings a user makes on the canvas as it

@@ -132,7 +132,7 @@ void TestDamagedInput::refusedWithItsMessage()
         QVERIFY(!w.window->openFile(path));
     else
         w.trigger(route == QLatin1String("open") ? KW::Action::OpenScene : KW::Action::Import);
-    QTest::qWait(20);
+    QVERIFY(TestSupport::deliverPostedEvents());
 
     QString const expected = message.arg(QDir::toNativeSeparators(path));
     QList<Model::Prompter::Kind> kinds;

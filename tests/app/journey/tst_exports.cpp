@@ -278,12 +278,12 @@ void TestExports::initTestCase()
     QCOMPARE(m_prompts->asked.size(), 1);
     m_prompts->answer = {};
     m_prompts->asked.clear();
-    QTest::qWait(50);
+    QVERIFY(TestSupport::deliverPostedEvents());
 
     // View > Fit Paper to View: the small frame fills the canvas, and the
     // drawings lie in it.
     w.trigger(KW::Action::FitPaperToView);
-    QTest::qWait(50);
+    QVERIFY(TestSupport::deliverPostedEvents());
     QRectF const frameOnCanvas(w.at(0, 0), w.at(1, 1));
     for (int drawing = 1; drawing <= 3; ++drawing) {
         QVERIFY(frameOnCanvas.contains(w.strokeStart(drawing)));

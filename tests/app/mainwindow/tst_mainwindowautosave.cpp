@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUndoStack>
 
@@ -81,7 +82,8 @@ private slots:
         QVERIFY(f.manager()->hasChanges());
 
         // The reminder tries again every second until the edit has settled.
-        QTest::qWait(20);
+        QSignalSpy reminders(f.manager(), &AutosaveManager::autosaveReminderTimeout);
+        QTRY_VERIFY(reminders.count() >= 2);
         QVERIFY(!QFileInfo::exists(f.backup(1)));
         f.now += 1;
         QTRY_VERIFY(QFileInfo::exists(f.backup(1)));

@@ -507,8 +507,7 @@ private slots:
         }
         w.tablet(QEvent::TabletRelease, w.onCanvas(onCircle(centre, radius, 368)),
                  QPointingDevice::PointerType::Pen, 0.0);
-        QTest::qWait(20);
-        QVERIFY(inkedNear(TestSupport::framePicture(w.scene()), onCircle(centre, radius, 180)));
+        QTRY_VERIFY(inkedNear(TestSupport::framePicture(w.scene()), onCircle(centre, radius, 180)));
 
         // Lassoed, and dragged 150 px to the right by its inside.
         w.trigger(A::Lasso);

@@ -74,8 +74,7 @@ void TestPaperInput::penAndEraserStrokesBecomeUndoEntries()
     const QPointF origin = canvas.onWidget(QPointF(40, 100));
 
     pen.drag(wave(origin), 10);
-    QTest::qWait(20);
-    QCOMPARE(undo->count(), 1);
+    QTRY_COMPARE(undo->count(), 1);
     QCOMPARE(undo->text(0), QStringLiteral("Draw"));
     QCOMPARE(strokeCount(*canvas.layer, 1), 1);
     QVERIFY(!canvas.paper.isDevicePressed());
