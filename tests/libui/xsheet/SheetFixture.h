@@ -122,7 +122,18 @@ struct Sheet
         QVERIFY(QTest::qWaitForWindowExposed(&sheet));
     }
 
-    // Until the thumbnails the sheet asked for are made and painted.
+    // Paints the sheet and waits until the thumbnails that paint asked for
+    // are made and painted by the sheet itself.
+    void showThumbnails()
+    {
+        // Each grab asks for the thumbnails not made yet (a late layout may
+        // ask for new sizes); done when one finds them all made, and then
+        // the repaints already asked for are let through.
+        QTRY_VERIFY((sheet.viewport()->grab(), thumbnailsShown()));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
     static bool thumbnailsShown()
     {
         Model::ThumbnailMaker const* maker = Model::ThumbnailMaker::instance();

@@ -283,7 +283,7 @@ void TestXSheet::transparencyTypeRepaintsOnlyOnChange()
     Sheet s;
     s.show();
     // The thumbnails come on with paints of their own.
-    QTRY_VERIFY(Sheet::thumbnailsShown());
+    s.showThumbnails();
     QImage const white = s.sheet.viewport()->grab().toImage();
     PaintCounter counter;
     s.sheet.viewport()->installEventFilter(&counter);
