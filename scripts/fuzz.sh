@@ -15,6 +15,9 @@ bash "$ROOT/scripts/install-deps.sh"
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 export CCACHE_BASEDIR="$ROOT"
+# Checkouts in other folders share the cache; debug info then names the
+# folder of whichever checkout compiled an object first.
+export CCACHE_NOHASHDIR=true
 cmake -S "$ROOT/tests/fuzz" -B "$BUILD" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
       -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake --build "$BUILD" -j "$JOBS"

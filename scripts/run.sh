@@ -8,6 +8,9 @@ BUILD="${QUILLMERE_BUILD_DIR:-$ROOT/build}"
 
 bash "$ROOT/scripts/install-deps.sh"
 export CCACHE_BASEDIR="$ROOT"
+# Checkouts in other folders share the cache; debug info then names the
+# folder of whichever checkout compiled an object first.
+export CCACHE_NOHASHDIR=true
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 cmake --build "$BUILD" -j "${QUILLMERE_JOBS:-$(nproc)}" --target quillmere

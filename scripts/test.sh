@@ -15,6 +15,9 @@ bash "$ROOT/scripts/install-deps.sh"
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 export CCACHE_BASEDIR="$ROOT"
+# Checkouts in other folders share the cache; debug info then names the
+# folder of whichever checkout compiled an object first.
+export CCACHE_NOHASHDIR=true
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER_LAUNCHER=ccache ${CMAKE_ARGS[@]+"${CMAKE_ARGS[@]}"}
 cmake --build "$BUILD" -j "$JOBS"

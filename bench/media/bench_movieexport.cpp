@@ -12,6 +12,8 @@
 //   exported as MP4 at 200 %, beside the export of all its frames at 100 %.
 //   Prints both times, their ratio, and the peak memory of each.
 //   DISPLAY=:91 LIBGL_ALWAYS_SOFTWARE=1 QT_QPA_PLATFORM=xcb bench/bench_movieexport
+// With BENCH_DIR=folder the generated scenes stay in a new folder there, so
+// that one step can be run again on its own (--measure STEP SCENE).
 #include "BenchRendering.h"
 #include "ProcessMemory.h"
 
@@ -31,6 +33,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDataStream>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -241,7 +244,8 @@ int main(int argc, char** argv)
 
     std::printf("generating the scenes...\n");
     std::fflush(stdout);
-    QTemporaryDir dir;
+    QTemporaryDir dir(qEnvironmentVariable("BENCH_DIR", QDir::tempPath()) + QStringLiteral("/bench-XXXXXX"));
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_DIR"));
     QString const path = dir.filePath(QStringLiteral("long.kw"));
     QString const shortPath = dir.filePath(QStringLiteral("short.kw"));
     for (auto const& [file, document] : {std::pair(path, generatedDocument()), std::pair(shortPath, shortDocument())}) {
