@@ -10,7 +10,10 @@
 // - An enlarged export of a frame range: a 20-frame, three-layer 1920 x 1080
 //   scene (originals, holds and distant clones), its range of 12 frames
 //   exported as MP4 at 200 %, beside the export of all its frames at 100 %.
-//   Prints both times, their ratio, and the peak memory of each.
+//   Prints both times, their ratio, and the peak memory of each. Beside
+//   them, the floor the encoder alone sets: the same frames, composited and
+//   scaled beforehand, encoded at the same sizes and counts, and the ratio
+//   of those two encodings.
 //   DISPLAY=:91 LIBGL_ALWAYS_SOFTWARE=1 QT_QPA_PLATFORM=xcb bench/bench_movieexport
 // With BENCH_DIR=folder the generated scenes stay in a new folder there, so
 // that one step can be run again on its own (--measure STEP SCENE).
@@ -21,10 +24,12 @@
 #include "drawings/StrokeDrawing.h"
 #include "files/SceneReader.h"
 #include "files/SceneWriter.h"
+#include "media/FfmpegVideoEncoder.h"
 #include "rendering/OffscreenRenderer.h"
 #include "scene/LayerItem.h"
 #include "scene/Scene.h"
 #include "scene/StrokeLayer.h"
+#include "scene/VisualLayer.h"
 #include "settings/ExportVideoSettings.h"
 #include "strokes/Blending.h"
 #include "strokes/SingleStroke.h"
@@ -37,7 +42,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QEventLoop>
 #include <QHash>
+#include <QPainter>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTemporaryDir>
@@ -208,6 +215,40 @@ int measure(QString const& what, QString const& path)
         Model::Scene snapshot;
         if (!readInto(&snapshot, documentOf(scene)))
             return 1;
+    } else if (what.startsWith(QLatin1String("encode-"))) {
+        // "encode-200-range" or "encode-100-all": the frames made first, so
+        // that only their encoding is timed.
+        QStringList const words = what.split(QLatin1Char('-'));
+        bool const all = words.value(2) == QLatin1String("all");
+        QSize const size = FrameSize * words.value(1).toInt() / 100;
+        int const first = all ? 1 : scene.minimumFrameRangeNumber();
+        int const last = all ? scene.maximumFrameNumber() : scene.maximumFrameRangeNumber();
+        std::vector<QImage> frames;
+        for (int frame = first; frame <= last; ++frame) {
+            QImage canvas(FrameSize, QImage::Format_ARGB32_Premultiplied);
+            canvas.fill(Qt::white);
+            QPainter painter(&canvas);
+            for (auto const& layer : scene.layers())
+                if (auto const* visual = qobject_cast<Model::VisualLayer const*>(layer.get()))
+                    visual->draw(frame, &painter, canvas.rect());
+            painter.end();
+            frames.push_back(canvas.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
+        QTemporaryDir dir;
+        Model::ExportVideoSettings settings;
+        settings.videoFormat = Model::ExportVideoSettings::MP4;
+        settings.exportDir = dir.path();
+        settings.name = QStringLiteral("clip.mp4");
+        timer.restart();
+        FfmpegVideoEncoder encoder(settings, size, scene.frameRate());
+        size_t next = 0;
+        encoder.setNextImageFunctor([&frames, &next] { return next < frames.size() ? frames[next++] : QImage(); });
+        QEventLoop loop;
+        QObject::connect(&encoder, &FfmpegVideoEncoder::finished, &loop, &QEventLoop::quit);
+        QMetaObject::invokeMethod(&encoder, &FfmpegVideoEncoder::start, Qt::QueuedConnection);
+        loop.exec();
+        if (!encoder.succeeded())
+            return 1;
     } else {
         // "export", "export-200-range" or "export-100-all".
         QStringList const words = what.split(QLatin1Char('-'));
@@ -267,6 +308,8 @@ int main(int argc, char** argv)
         {QStringLiteral("export"), path, "long scene, MP4 export of 48 frames, copy and encoding"},
         {QStringLiteral("export-100-all"), shortPath, "short scene, MP4 at 100 % of all 20 frames"},
         {QStringLiteral("export-200-range"), shortPath, "short scene, MP4 at 200 % of the 12 frames of its range"},
+        {QStringLiteral("encode-100-all"), shortPath, "floor: encoding alone of the 20 frames at 100 %, made beforehand"},
+        {QStringLiteral("encode-200-range"), shortPath, "floor: encoding alone of the 12 frames at 200 %, made beforehand"},
     };
     QHash<QString, double> seconds;
     for (auto const& [what, scene, label] : measures) {
@@ -286,5 +329,7 @@ int main(int argc, char** argv)
     }
     std::printf("200 %% of the range against 100 %% of all frames: %.2fx the time\n",
                 seconds.value(QStringLiteral("export-200-range")) / seconds.value(QStringLiteral("export-100-all")));
+    std::printf("the encoder alone, the same sizes and counts: %.2fx the time\n",
+                seconds.value(QStringLiteral("encode-200-range")) / seconds.value(QStringLiteral("encode-100-all")));
     return 0;
 }

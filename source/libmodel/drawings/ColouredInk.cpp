@@ -79,16 +79,17 @@ ColouredInk ColouredInk::make(QImage const& coverage, QRect const& area, Table c
                 // Blank words of coverage are passed over whole; a run
                 // starts and ends on their boundaries (or at the row's end).
                 quint32 word = 0;
-                int const step = std::min(WordBytes, width - x);
-                std::memcpy(&word, source + x, size_t(step));
+                std::memcpy(&word, source + x, size_t(std::min(WordBytes, width - x)));
                 if (word == 0) {
-                    x += step;
+                    x = std::min(x + WordBytes, width);
                     continue;
                 }
                 int const left = x;
+                // The last word of a row may be short: a run ends at the
+                // row's end, never beyond it.
                 do {
-                    x += step;
-                    if (x >= width)
+                    x = std::min(x + WordBytes, width);
+                    if (x == width)
                         break;
                     word = 0;
                     std::memcpy(&word, source + x, size_t(std::min(WordBytes, width - x)));

@@ -3,6 +3,7 @@
 #include "files/FileSystem.h"
 
 #include <QByteArray>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -97,14 +98,17 @@ bool FileWriter::writeImage(QImage const& image, char const* format, int quality
         return false;
     if (!m_file.isOpen())
         return fail(notOpen());
-    m_synced = false;
-    if (image.save(&m_file, format, quality))
-        return true;
-    // The encoder may fail without the device failing: then there is no
-    // system reason to give.
-    return fail(m_file.failure() != 0 ? m_file.errorString()
-                                      : QCoreApplication::translate(
-                                            "Model::FileWriter", "The image could not be encoded"));
+    // Encoded in memory first: an image encoder that meets a failing write
+    // gives up without freeing what it holds and without the system's
+    // reason, while a failing write of plain bytes gives both.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format, quality))
+        return fail(QCoreApplication::translate("Model::FileWriter",
+                                                "The image could not be encoded"));
+    buffer.close();
+    return write(encoded.constData(), encoded.size());
 }
 
 bool FileWriter::flush()

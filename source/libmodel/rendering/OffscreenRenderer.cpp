@@ -264,6 +264,10 @@ void OffscreenRenderer::initializeInBackground(const QSize& frameSize)
             makeFBOs(QSize(1, 1));
         if (current)
             d->context->doneCurrent();
+        // The context's share group is made here too, and deletes itself
+        // later through this thread's event loop, which will be gone.
+        if (QOpenGLContextGroup* const group = d->context->shareGroup())
+            group->moveToThread(home);
         d->context->moveToThread(home);
         if (d->program)
             d->program->moveToThread(home);

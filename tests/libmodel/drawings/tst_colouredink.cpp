@@ -96,6 +96,7 @@ private slots:
     void blendsAsThePainterBlends();
     void paintsAsThePainterPaints_data();
     void paintsAsThePainterPaints();
+    void rowsEndWhereTheCoverageEnds();
 };
 
 void TestColouredInk::blendsAsThePainterBlends()
@@ -203,4 +204,21 @@ void TestColouredInk::paintsAsThePainterPaints()
 }
 
 QUILLMERE_TEST_MAIN(TestColouredInk)
+void TestColouredInk::rowsEndWhereTheCoverageEnds()
+{
+    // Ink made from coverage exactly its own size, inked up to the right
+    // edge, for every length of the last four-pixel step: a run must not
+    // read past the row (the sanitizer build sees the last row's overrun).
+    Table const table = tableOf(qRgb(20, 90, 200), 1.0, true);
+    for (int width = 1; width <= 9; ++width) {
+        QImage cover(width, 3, QImage::Format_Alpha8);
+        for (int y = 0; y < cover.height(); ++y)
+            for (int x = 0; x < width; ++x)
+                cover.scanLine(y)[x] = uchar(1 + (x * 37 + y * 11) % 255);
+        Model::ColouredInk const ink = Model::ColouredInk::make(cover, cover.rect(), table, true);
+        QVERIFY(!ink.isNull());
+        QCOMPARE(ink.toImage(cover.rect()), colouredPlainly(cover, cover.rect(), table, true));
+    }
+}
+
 #include "tst_colouredink.moc"
