@@ -110,6 +110,9 @@ void ExposureSheetExporter::run()
                            ? tr("The existing directory \"%1\" couldn't be removed.")
                            : tr("The existing file \"%1\" couldn't be removed."))
                           .arg(existing.absoluteFilePath());
+        else if (package.failure() == PackageWriter::Failure::Sync)
+            message = tr("The directory \"%1\" was written, but may not survive a power cut.")
+                          .arg(existing.absoluteFilePath());
         else if (package.failure() == PackageWriter::Failure::MoveBack)
             message = tr("The directory \"%1\" could not be created, and the existing one could "
                          "not be put back: it is now \"%2\".")

@@ -103,7 +103,14 @@ bool ImageWriteQueue::finish()
 bool ImageWriteQueue::commitOldest()
 {
     Job& job = m_jobs.front();
-    bool const written = job.written.get() && job.file->commit();
+    bool encoded = false;
+    try {
+        encoded = job.written.get();
+    } catch (std::bad_alloc const&) {
+        // Out of memory again while the task told of the first time.
+        job.file->fail(FileWriter::systemReason(ENOMEM));
+    }
+    bool const written = encoded && job.file->commit();
     if (!written) {
         job.file->discard();
         m_failedPath = job.path;

@@ -355,6 +355,8 @@ void MovieExporter::cleanupExportVideo(ExportVideoSettings const& settings)
         destination.absolutePath(),
         QRegularExpression(QStringLiteral("^\\.export-[A-Za-z0-9]{6}-%1$")
                                .arg(QRegularExpression::escape(destination.fileName()))));
+    // A GIF is written as any file is.
+    FileWriter::removeLeftovers(destination.filePath());
 }
 
 } // namespace Model

@@ -21,6 +21,7 @@ bool FileHandleDevice::openHandle(int handle, OpenMode mode)
 {
     m_handle = handle;
     m_failure = 0;
+    m_taken = 0;
     m_buffer.clear();
     return QIODevice::open(mode);
 }
@@ -61,10 +62,12 @@ qint64 FileHandleDevice::writeData(char const* data, qint64 size)
     if (m_buffer.size() + size > BufferSize && !writeBuffered())
         return -1;
     if (size >= BufferSize) {
-        int const error = FileSystem::writeAll(m_handle, data, size);
-        return error == 0 ? size : (fail(error), -1);
+        if (int const error = FileSystem::writeAll(m_handle, data, size))
+            return fail(error), -1;
+    } else {
+        m_buffer.append(data, size);
     }
-    m_buffer.append(data, size);
+    m_taken += size;
     return size;
 }
 

@@ -20,6 +20,8 @@ public:
     bool openHandle(int handle, OpenMode mode);
     // Writes out what is buffered; false once a write has failed.
     bool writeBuffered();
+    // Every byte taken since openHandle(), written out or still buffered.
+    qint64 bytesTaken() const { return m_taken; }
     // The handle, or -1 once closed.
     int handle() const { return m_handle; }
     // The errno value of the first failure (0: none), also as errorString().
@@ -39,6 +41,7 @@ private:
 
     int m_handle = -1;
     int m_failure = 0;
+    qint64 m_taken = 0;
     QByteArray m_buffer;
 };
 

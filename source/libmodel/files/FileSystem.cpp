@@ -185,4 +185,18 @@ void FileSystem::removeLeftovers(QString const& folder, QRegularExpression const
     }
 }
 
+QString FileSystem::partialPrefix(QString const& name)
+{
+    return QStringLiteral(".%1.partial-").arg(name);
+}
+
+void FileSystem::removePartials(QString const& target)
+{
+    QFileInfo const info(target);
+    removeLeftovers(info.absolutePath(),
+                    QRegularExpression(QStringLiteral("^%1[A-Za-z0-9]{6}$")
+                                           .arg(QRegularExpression::escape(
+                                               partialPrefix(info.fileName())))));
+}
+
 } // namespace Model

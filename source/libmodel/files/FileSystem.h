@@ -47,6 +47,12 @@ public:
     // Removes the entries of the folder, files or whole folders, whose names
     // match: what writers killed half way left under their own hidden names.
     static void removeLeftovers(QString const& folder, QRegularExpression const& names);
+    // The start of the hidden name under which a writer builds the file or
+    // package called name until it is whole; six letters or digits follow.
+    static QString partialPrefix(QString const& name);
+    // Removes what writers killed half way left under partialPrefix for the
+    // file or package at target, and nothing else.
+    static void removePartials(QString const& target);
 
     // Whether a failed exchange means only that it cannot be done here.
     static bool isUnsupported(int error);

@@ -45,7 +45,7 @@ bool FileWriter::open(QIODevice::OpenMode extraMode)
 {
     dropTemporary();
     m_failed = false;
-    m_synced = false;
+    m_syncedBytes = -1;
     m_error.clear();
     m_target = FileSystem::resolveLinks(m_path);
     QFileInfo const target(m_target);
@@ -60,9 +60,11 @@ bool FileWriter::open(QIODevice::OpenMode extraMode)
     // Private until it has the permissions of the file it replaces.
     int handle = -1;
     if (int const error = FileSystem::createUnique(
-            target.absolutePath(), target.fileName() + QLatin1Char('.'), QString(),
+            target.absolutePath(), FileSystem::partialPrefix(target.fileName()), QString(),
             replacing ? 0600 : 0666, &m_temporary, &handle))
         return fail(systemReason(error));
+    // File systems without permission bits refuse them; the file is
+    // written all the same.
     if (replacing)
         FileSystem::setPermissions(handle, mode);
     m_file.openHandle(handle, QIODevice::WriteOnly | extraMode);
@@ -71,7 +73,6 @@ bool FileWriter::open(QIODevice::OpenMode extraMode)
 
 QIODevice* FileWriter::device()
 {
-    m_synced = false;
     return &m_file;
 }
 
@@ -86,7 +87,6 @@ bool FileWriter::write(char const* data, qint64 size)
         return false;
     if (!m_file.isOpen())
         return fail(notOpen());
-    m_synced = false;
     if (m_file.write(data, size) == size)
         return true;
     return fail(m_file.errorString());
@@ -121,17 +121,20 @@ bool FileWriter::flush()
         return fail(m_file.errorString());
     if (int const error = FileSystem::syncFile(m_file.handle()))
         return fail(systemReason(error));
-    m_synced = true;
+    m_syncedBytes = m_file.bytesTaken();
     return true;
 }
 
 bool FileWriter::commit()
 {
-    if (!m_synced && !flush()) {
+    // A failure the caller gave, or bytes taken since the last flush (through
+    // a device() kept from before it), must not slip through a flush that
+    // already succeeded.
+    if (m_failed || (m_syncedBytes != m_file.bytesTaken() && !flush())) {
         discard();
         return false;
     }
-    m_synced = false;
+    m_syncedBytes = -1;
     m_file.close();
     int error = m_file.failure();
     if (error == 0)
@@ -196,6 +199,11 @@ bool FileWriter::writeImage(QString const& path, QImage const& image, char const
     return writeWith(
         path, [&](FileWriter& file) { return file.writeImage(image, format, quality); },
         errorString);
+}
+
+void FileWriter::removeLeftovers(QString const& path)
+{
+    FileSystem::removePartials(FileSystem::resolveLinks(QFileInfo(path).absoluteFilePath()));
 }
 
 bool FileWriter::replace(QString const& path, QString const& target, QString* errorString)

@@ -12,8 +12,8 @@ class QImage;
 namespace Model {
 
 // The one way the program writes a file the user keeps: scenes, backups,
-// exported images, packages' documents, movies. The bytes go to a temporary
-// beside the target, which replaces the target only when every write, the
+// exported images, packages' documents, movies. The bytes go to a hidden
+// temporary beside the target (FileSystem::partialPrefix), which replaces the target only when every write, the
 // flush and the sync succeeded; otherwise the temporary is removed and the
 // earlier file stays exactly as it was. Once renamed into place the folder
 // is synced too, so that the new name survives a power cut.
@@ -48,8 +48,8 @@ public:
     // commit on the thread that orders the files.
     bool flush();
     // Marks the file as failed for a reason of the caller's (an encoder that
-    // gave up): nothing more is written and commit() fails with the reason.
-    // Always false.
+    // gave up): nothing more is written and commit() fails with the reason,
+    // even after a flush(). Always false.
     bool fail(QString const& reason);
     // Flushes, syncs and replaces the target. False leaves the target as it
     // was and no temporary behind, but for a folder that would not sync after
@@ -79,6 +79,10 @@ public:
     // path. False with the reason when the disk refuses it.
     static bool replace(QString const& path, QString const& target, QString* errorString);
 
+    // Removes what writers killed half way left beside the file at path:
+    // their temporaries for that name, hidden, and nothing else.
+    static void removeLeftovers(QString const& path);
+
     // The system's text for an errno value, as Qt and the C library give it.
     static QString systemReason(int error);
 
@@ -93,8 +97,8 @@ private:
     FileHandleDevice m_file;
     QString m_error;
     bool m_failed = false;
-    // Nothing written since the last successful flush().
-    bool m_synced = false;
+    // The device's byte count at the last successful flush(), -1 before one.
+    qint64 m_syncedBytes = -1;
 };
 
 } // namespace Model

@@ -70,9 +70,10 @@ bool PackageWriter::open()
     // The hidden folder is private to its owner; the package is made inside
     // it as any new folder is, so that once renamed it may be read by whom
     // the user's file-creation mask allows.
-    m_building = std::make_unique<QTemporaryDir>(
-        QDir(target.absolutePath()).filePath(QStringLiteral(".%1.partial-XXXXXX")
-                                                 .arg(target.fileName())));
+    m_building = std::make_unique<QTemporaryDir>(QDir(target.absolutePath())
+                                                     .filePath(FileSystem::partialPrefix(
+                                                                   target.fileName())
+                                                               + QStringLiteral("XXXXXX")));
     if (!m_building->isValid())
         return fail(Failure::Build, m_building->errorString());
     m_package = QDir(m_building->path()).filePath(QStringLiteral("package"));
@@ -110,7 +111,11 @@ bool PackageWriter::commit()
     QString earlier;
     if (!swapIn(&earlier))
         return false;
-    int const unsynced = FileSystem::syncFolder(QFileInfo(m_target).absolutePath());
+    int const unsynced = step(Step::SyncFolder, [this] {
+        return FileSystem::syncFolder(QFileInfo(m_target).absolutePath());
+    });
+    if (unsynced == Killed)
+        return fail(Failure::None, Killed);
 
     // The earlier package went either into the hidden folder or aside.
     bool const aside = !earlier.isEmpty() && earlier != m_package;
@@ -136,7 +141,7 @@ bool PackageWriter::commit()
     // Removed above, or left where leftoverPath() says.
     m_building->setAutoRemove(false);
     m_building.reset();
-    return unsynced == 0 || fail(Failure::MoveIn, unsynced);
+    return unsynced == 0 || fail(Failure::Sync, unsynced);
 }
 
 bool PackageWriter::swapIn(QString* earlier)
@@ -190,8 +195,7 @@ void PackageWriter::removeLeftovers()
     QString const folder = QFileInfo(m_target).absolutePath();
     // A killed build, or an earlier package a killed writer had swapped out
     // and not yet removed.
-    FileSystem::removeLeftovers(
-        folder, QRegularExpression(namePattern(m_target, QLatin1String("partial-.{6}"))));
+    FileSystem::removePartials(m_target);
     // An earlier package moved aside is the only copy while the name is empty.
     QFileInfo const existing(m_target);
     if (existing.exists() || existing.isSymLink())

@@ -34,10 +34,12 @@ public:
         MoveIn,    // the new package could not take the target's name
         MoveBack,  // as MoveIn, and the earlier package could not be put
                    // back: it stays at leftoverPath()
+        Sync,      // the new package took the name, but the folder holding
+                   // it could not be synced: it may not survive a power cut
     };
 
     // The steps of commit(), for tests.
-    enum class Step { Exchange, MoveAside, MoveIn, MoveBack, RemoveEarlier };
+    enum class Step { Exchange, MoveAside, MoveIn, MoveBack, SyncFolder, RemoveEarlier };
     // Asked before each step: 0 takes it; an errno value makes it fail as the
     // system would with that error; Killed ends the writer there as a killed
     // program ends, nothing undone and nothing removed.

@@ -35,6 +35,9 @@ PayloadDecoder::PayloadDecoder(SceneFileOutline const& outline, qsizetype aheadB
     int const helpers = std::min(helpersAtMost, QThread::idealThreadCount() - 1);
     if (total < parallelFrom || helpers < 1)
         return;
+    // Reserved first, so that nothing but starting a thread can throw while
+    // some already run.
+    m_helpers.reserve(size_t(helpers));
     try {
         for (int i = 0; i < helpers; ++i)
             m_helpers.emplace_back([this] { work(); });

@@ -144,14 +144,29 @@ int SceneReader::read(QIODevice* device)
         bytes = wholeInput(device);
         document = bytes;
     }
-    m_outline = std::make_unique<SceneFileOutline>(document, device->isTextModeEnabled());
-    m_outline->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    m_payloads = std::make_unique<PayloadDecoder>(*m_outline);
-    setDevice(m_outline.get());
-    int const result = readDocument();
-    m_errorLine = lineNumber();
-    m_errorColumn = fileColumn();
-    // The outline stays for the error's column; the document goes.
+    int result = 1;
+    try {
+        // The payload search keeps an entry for every payload the markup
+        // holds, however small.
+        m_outline = std::make_unique<SceneFileOutline>(document, device->isTextModeEnabled());
+        m_outline->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        m_payloads = std::make_unique<PayloadDecoder>(*m_outline);
+    } catch (std::bad_alloc const&) {
+        m_outline.reset();
+    }
+    if (m_outline && m_payloads) {
+        setDevice(m_outline.get());
+        result = readDocument();
+        m_errorLine = lineNumber();
+        m_errorColumn = fileColumn();
+        // The reader keeps its device: closed, it gives nothing of a
+        // document that is gone.
+        m_outline->close();
+    } else {
+        raiseError(QObject::tr("Not enough memory to read the file"));
+        m_errorLine = 0;
+        m_errorColumn = 0;
+    }
     m_payloads.reset();
     if (mapped)
         file->unmap(mapped);
@@ -693,11 +708,7 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(StrokeLayer* layer)
             if (!copyId.isNull())
                 drawing->setCopyId(copyId);
         } else if (name() == QLatin1String("clone")) {
-            DrawingRef const clone{toUuid(attributes().value(QLatin1String("layer"))),
-                                   toUuid(attributes().value(QLatin1String("drawing")))};
-            if (!clone.layer.isNull() && !clone.drawing.isNull() && !isSelfLink(clone, identifier))
-                cell->clones.append(clone);
-            skipCurrentElement();
+            readCloneEntry(*cell, identifier);
         } else {
             skipCurrentElement();
         }
@@ -733,11 +744,7 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(ReferenceLayer* layer)
             if (!copyId.isNull())
                 cell->drawing->setCopyId(copyId);
         } else if (name() == QLatin1String("clone")) {
-            DrawingRef const clone{toUuid(attributes().value(QLatin1String("layer"))),
-                                   toUuid(attributes().value(QLatin1String("drawing")))};
-            if (!clone.layer.isNull() && !clone.drawing.isNull() && !isSelfLink(clone, identifier))
-                cell->clones.append(clone);
-            skipCurrentElement();
+            readCloneEntry(*cell, identifier);
         } else {
             skipCurrentElement();
         }
@@ -745,10 +752,15 @@ std::shared_ptr<LayerItem> SceneReader::readOriginal(ReferenceLayer* layer)
     return cell;
 }
 
-bool SceneReader::isSelfLink(DrawingRef const& clone, QUuid const& original) const
+void SceneReader::readCloneEntry(LayerItem& cell, QUuid const& original)
 {
+    DrawingRef const clone{toUuid(attributes().value(QLatin1String("layer"))),
+                           toUuid(attributes().value(QLatin1String("drawing")))};
     // An original is no clone of itself; the entry would only be written back.
-    return clone.layer == m_layerIdentifier && clone.drawing == original;
+    bool const self = clone.layer == m_layerIdentifier && clone.drawing == original;
+    if (!clone.layer.isNull() && !clone.drawing.isNull() && !self)
+        cell.clones.append(clone);
+    skipCurrentElement();
 }
 
 std::shared_ptr<LayerItem> SceneReader::readDistantClone(VisualLayer* layer)

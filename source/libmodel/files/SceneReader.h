@@ -82,8 +82,9 @@ private:
     std::shared_ptr<Model::LayerItem> readOriginal(Model::StrokeLayer* layer);
     std::shared_ptr<Model::LayerItem> readOriginal(Model::ReferenceLayer* layer);
     std::shared_ptr<Model::LayerItem> readDistantClone(Model::VisualLayer* layer);
-    // Whether a clone entry of the original names the original itself.
-    bool isSelfLink(Model::DrawingRef const& clone, QUuid const& original) const;
+    // Adds the clone entry the reader stands on to the original's list,
+    // unless it names the original itself.
+    void readCloneEntry(Model::LayerItem& cell, QUuid const& original);
     QTransform readOffPegsTransform();
 
     // The cell of a drawing element, which the element's transform and key

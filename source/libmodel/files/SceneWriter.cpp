@@ -123,6 +123,8 @@ void SceneWriter::writeBase64Element(QString const& name, QByteArray const& byte
 
 int SceneWriter::writeFile(QString const& fileName, QString* errorString)
 {
+    // What a save of this name killed half way left goes first.
+    FileWriter::removeLeftovers(fileName);
     FileWriter file(fileName);
     int result = file.open(QIODevice::Text) ? writeFile(file.device()) : 1;
     if (result == 0 && !file.commit())

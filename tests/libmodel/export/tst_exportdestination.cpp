@@ -136,7 +136,9 @@ private slots:
                            QStringLiteral(".shot.oca.old-0123456789abcdef0123456789abcdef/shot.oca")}
             << bystanders;
         QTest::newRow("gif") << Kind::Gif << QStringLiteral("shot.gif")
-                             << QStringList{QStringLiteral(".export-AbCd12-shot.gif")} << bystanders;
+                             << QStringList{QStringLiteral(".export-AbCd12-shot.gif"),
+                                            QStringLiteral(".shot.gif.partial-AbCd12")}
+                             << bystanders;
         QTest::newRow("mp4") << Kind::Mp4 << QStringLiteral("shot.mp4")
                              << QStringList{QStringLiteral(".export-AbCd12-shot.mp4"),
                                             QStringLiteral(".export-zz99ZZ-shot.mp4")}

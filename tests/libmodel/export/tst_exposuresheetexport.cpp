@@ -215,7 +215,7 @@ void TestExposureSheetExport::exposuresFollowTheTiming()
 
     QJsonObject const layer = document.value("layers").toArray().at(1).toObject();
     QCOMPARE(exposures(layer), inkExposures);
-    QCOMPARE(QDir(dir.filePath("shot.oca/Ink")).entryList(QDir::Files), inkFiles);
+    QCOMPARE(QDir(dir.filePath("shot.oca/Ink")).entryList(QDir::Files | QDir::Hidden), inkFiles);
     if (!inkExposures.first().endsWith(':')) {
         QJsonObject const firstExposure = layer.value("frames").toArray().at(0).toObject();
         QImage const image(dir.filePath("shot.oca/" + firstExposure.value("fileName").toString()));
@@ -238,7 +238,7 @@ void TestExposureSheetExport::sharedDrawingsPointToOneFile()
 
     QJsonObject layer = document.value("layers").toArray().at(1).toObject();
     QCOMPARE(exposures(layer), (QStringList{"0:6:B/B_00000.png", "6:1:A/A_00001.png"}));
-    QCOMPARE(QDir(dir.filePath("shot.oca/B")).entryList(QDir::Files),
+    QCOMPARE(QDir(dir.filePath("shot.oca/B")).entryList(QDir::Files | QDir::Hidden),
              QStringList{"B_00000.png"});
 
     // Without A in the package, B carries its own copy of A's drawing.

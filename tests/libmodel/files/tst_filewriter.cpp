@@ -77,6 +77,7 @@ private slots:
     void fullDiskKeepsTheEarlierFile();
     void failureToCreateNamesTheReason();
     void anUncommittedWriteLeavesNothing();
+    void nothingSlipsPastAnEarlierFlush();
     void packageTakesThePlaceOfTheEarlierOne_data();
     void packageTakesThePlaceOfTheEarlierOne();
     void packageOnAFullDiskKeepsTheEarlierOne();
@@ -84,6 +85,7 @@ private slots:
     void anInterruptedReplacementLeavesAWholePackage_data();
     void anInterruptedReplacementLeavesAWholePackage();
     void aFailedRollBackSaysWhereTheEarlierPackageIs();
+    void aFolderThatWillNotSyncIsToldApart();
 };
 
 void TestFileWriter::replacesTheFileWhole_data()
@@ -181,6 +183,37 @@ void TestFileWriter::anUncommittedWriteLeavesNothing()
         QVERIFY(!file.commit());
     }
     QCOMPARE(TestSupport::fileContents(path), QByteArray("earlier"));
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("target")});
+}
+
+// The flush may run on a worker thread and the commit later on another:
+// what happens between them still counts.
+void TestFileWriter::nothingSlipsPastAnEarlierFlush()
+{
+    QTemporaryDir dir;
+    QString const path = dir.filePath(QStringLiteral("target"));
+    QVERIFY(writeDirectly(path, "earlier"));
+    {
+        Model::FileWriter file(path);
+        QVERIFY(file.open());
+        QVERIFY(file.write("new"));
+        QVERIFY(file.flush());
+        QVERIFY(!file.fail(QStringLiteral("the encoder gave up")));
+        QVERIFY(!file.commit());
+        QCOMPARE(file.errorString(), QStringLiteral("the encoder gave up"));
+    }
+    QCOMPARE(TestSupport::fileContents(path), QByteArray("earlier"));
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("target")});
+    {
+        Model::FileWriter file(path);
+        QVERIFY(file.open());
+        QIODevice* const device = file.device();
+        QCOMPARE(device->write("first "), qint64(6));
+        QVERIFY(file.flush());
+        QCOMPARE(device->write("second"), qint64(6));
+        QVERIFY2(file.commit(), qPrintable(file.errorString()));
+    }
+    QCOMPARE(TestSupport::fileContents(path), QByteArray("first second"));
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("target")});
 }
 
@@ -359,6 +392,24 @@ void TestFileWriter::aFailedRollBackSaysWhereTheEarlierPackageIs()
     // Kept while it is the only copy.
     QVERIFY(writePackage(target, "next", {}));
     QVERIFY(QFileInfo::exists(leftover));
+}
+
+void TestFileWriter::aFolderThatWillNotSyncIsToldApart()
+{
+    // The new package has the name by then, and the earlier one is gone:
+    // saying it could not be made would be untrue.
+    QTemporaryDir dir;
+    QString const target = dir.filePath(QStringLiteral("package"));
+    QVERIFY(writePackage(target, "old", {}));
+
+    Model::PackageWriter::Failure failure = Model::PackageWriter::Failure::None;
+    QString error;
+    QVERIFY(!writePackage(target, "new", Steps{{Step::SyncFolder, EIO}}, &failure, nullptr,
+                          &error));
+    QCOMPARE(failure, Model::PackageWriter::Failure::Sync);
+    QCOMPARE(error, Model::FileWriter::systemReason(EIO));
+    QCOMPARE(TestSupport::fileContents(target + QStringLiteral("/layer/image")), QByteArray("new"));
+    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("package")});
 }
 
 QUILLMERE_TEST_MAIN(TestFileWriter)

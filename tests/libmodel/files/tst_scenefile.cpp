@@ -459,7 +459,8 @@ void TestSceneFile::failedSavesKeepThePreviousFile()
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), previous);
     saved.close();
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("scene.kw")});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("scene.kw")});
 
     // A file that cannot be made is reported, with the system's reason.
     error.clear();
@@ -474,10 +475,19 @@ void TestSceneFile::failedSavesKeepThePreviousFile()
     failing.open(QIODevice::ReadOnly);
     QCOMPARE(Model::SceneWriter(&rich.scene, nullptr).writeFile(&failing), 1);
 
-    // A save that succeeds replaces the file.
+    // A save that succeeds replaces the file, and removes what a save of
+    // that name killed half way left, only that.
+    QStringList const leftovers{QStringLiteral(".scene.kw.partial-AbCd12"),
+                                QStringLiteral(".scene.kw.partial-AbCd12.mine")};
+    for (QString const& name : leftovers) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     QCOMPARE(Model::SceneWriter(&rich.scene, nullptr).writeFile(path, &error), 0);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), write(&rich.scene));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{leftovers.at(1), QStringLiteral("scene.kw")}));
 }
 
 void TestSceneFile::everySceneTheProgramSavesReadsBack_data()
