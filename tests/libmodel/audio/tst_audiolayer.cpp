@@ -925,14 +925,10 @@ void TestAudioLayer::thumbnailOfDegenerateCells()
     QFETCH(QSize, size);
     QFETCH(bool, isNull);
     Loaded loaded(25);
-    QElapsedTimer timer;
-    timer.start();
     QImage const image = loaded.layer->thumbnail(2, size);
     QCOMPARE(image.isNull(), isNull);
-    if (!isNull) {
+    if (!isNull)
         QCOMPARE(image.size(), size);
-        QVERIFY(timer.elapsed() < 20000);
-    }
 }
 
 // The whole road: the layer's thread and playback buffer open a stream on

@@ -4,7 +4,6 @@
 
 #include "TestSupport.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QStyle>
 
@@ -264,8 +263,7 @@ private slots:
         narrow.resize(40, narrow.height());
         narrow.setRangeLimits(1, 10);
         narrow.setRange(1, 10);
-        QElapsedTimer clock;
-        clock.start();
+        // A spin forever ends at the test's time limit.
         const QImage small = narrow.grab().toImage();
         QCOMPARE(small.width(), 40);
 
@@ -275,7 +273,6 @@ private slots:
         crowded.setRange(1, 100000);
         crowded.setValue(50000);
         const QImage big = crowded.grab().toImage();
-        QVERIFY(clock.elapsed() < 5000);
         // Some tick or number was drawn above the track.
         bool dark = false;
         for (int x = 30; x < 570 && !dark; ++x)
