@@ -1,6 +1,7 @@
 #include "export/FrameExporter.h"
 
 #include "export/ExportFailure.h"
+#include "files/FileSystem.h"
 #include "scene/LayerItem.h"
 #include "scene/Scene.h"
 #include "scene/VisualLayer.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QRegularExpression>
 
 namespace Model {
 
@@ -44,6 +46,11 @@ void FrameExporter::run()
     }
     if (ExportFailure::reportMissingFolder(&m_progress, m_settings.exportDir))
         return;
+    // What a killed export of this series left of its files goes first.
+    FileSystem::removePartials(m_settings.exportDir,
+                               QStringLiteral("%1\\..+\\.%2")
+                                   .arg(QRegularExpression::escape(m_settings.name),
+                                        ExportImage::extension(m_format)));
 
     m_progress.setMaximum(m_plan.frameCount());
     int step = 1;

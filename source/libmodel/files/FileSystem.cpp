@@ -193,10 +193,14 @@ QString FileSystem::partialPrefix(QString const& name)
 void FileSystem::removePartials(QString const& target)
 {
     QFileInfo const info(target);
-    removeLeftovers(info.absolutePath(),
-                    QRegularExpression(QStringLiteral("^%1[A-Za-z0-9]{6}$")
-                                           .arg(QRegularExpression::escape(
-                                               partialPrefix(info.fileName())))));
+    removePartials(info.absolutePath(), QRegularExpression::escape(info.fileName()));
+}
+
+void FileSystem::removePartials(QString const& folder, QString const& names)
+{
+    // partialPrefix with the name left open.
+    removeLeftovers(folder, QRegularExpression(
+                                QStringLiteral("^\\.(?:%1)\\.partial-[A-Za-z0-9]{6}$").arg(names)));
 }
 
 } // namespace Model

@@ -53,6 +53,9 @@ public:
     // Removes what writers killed half way left under partialPrefix for the
     // file or package at target, and nothing else.
     static void removePartials(QString const& target);
+    // As above, for every name in the folder that the regular expression
+    // names matches whole (a numbered series of files).
+    static void removePartials(QString const& folder, QString const& names);
 
     // Whether a failed exchange means only that it cannot be done here.
     static bool isUnsupported(int error);

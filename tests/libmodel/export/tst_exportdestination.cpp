@@ -124,22 +124,29 @@ private slots:
     {
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("written");
         QTest::addColumn<QStringList>("leftovers");
         QTest::addColumn<QStringList>("kept");
         QStringList const bystanders{QStringLiteral(".export-AbCd12-other.mp4"),
                                      QStringLiteral(".other.oca.partial-AbCd12/package/x"),
                                      QStringLiteral(".shot.oca.partial-AbCd12.mine"),
                                      QStringLiteral("notes.txt")};
+        QTest::newRow("frames")
+            << Kind::PngFrames << QStringLiteral("shot") << QStringLiteral("shot.A.0001.png")
+            << QStringList{QStringLiteral(".shot.A.0001.png.partial-AbCd12"),
+                           QStringLiteral(".shot.B.0107.hold.png.partial-zz99ZZ")}
+            << bystanders + QStringList{QStringLiteral(".shot.A.0001.exr.partial-AbCd12"),
+                                        QStringLiteral(".shots.A.0001.png.partial-AbCd12")};
         QTest::newRow("exposure sheet")
-            << Kind::PackageOfPngs << QStringLiteral("shot.oca")
+            << Kind::PackageOfPngs << QStringLiteral("shot.oca") << QStringLiteral("shot.oca")
             << QStringList{QStringLiteral(".shot.oca.partial-AbCd12/package/A/shot.A.0001.png"),
                            QStringLiteral(".shot.oca.old-0123456789abcdef0123456789abcdef/shot.oca")}
             << bystanders;
-        QTest::newRow("gif") << Kind::Gif << QStringLiteral("shot.gif")
+        QTest::newRow("gif") << Kind::Gif << QStringLiteral("shot.gif") << QStringLiteral("shot.gif")
                              << QStringList{QStringLiteral(".export-AbCd12-shot.gif"),
                                             QStringLiteral(".shot.gif.partial-AbCd12")}
                              << bystanders;
-        QTest::newRow("mp4") << Kind::Mp4 << QStringLiteral("shot.mp4")
+        QTest::newRow("mp4") << Kind::Mp4 << QStringLiteral("shot.mp4") << QStringLiteral("shot.mp4")
                              << QStringList{QStringLiteral(".export-AbCd12-shot.mp4"),
                                             QStringLiteral(".export-zz99ZZ-shot.mp4")}
                              << bystanders;
@@ -149,6 +156,7 @@ private slots:
     {
         QFETCH(Kind, kind);
         QFETCH(QString, name);
+        QFETCH(QString, written);
         QFETCH(QStringList, leftovers);
         QFETCH(QStringList, kept);
         ExportScene s;
@@ -165,7 +173,7 @@ private slots:
         exportAs(kind, s.scene, dir.path(), name);
 
         QCOMPARE(prompts.critical, QStringList());
-        QStringList expected{name};
+        QStringList expected{written};
         for (QString const& path : kept)
             expected << path.section(QLatin1Char('/'), 0, 0);
         expected.sort();
