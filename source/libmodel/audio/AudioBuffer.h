@@ -41,7 +41,8 @@ public slots:
     // Creates the sink on the default output if there is none, and starts it
     // if it is not running.
     void openOutput();
-    // Plays from an empty window; starts the sink only if it is not running.
+    // Plays the next slice: what still sounds of the last one fades out
+    // beneath it. Starts the sink only if it is not running.
     void start();
     // Empties the window: silence from here on.
     void stop();

@@ -322,7 +322,12 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
     }
 
     QEventLoop loop;
-    QObject::connect(&encoder, &FfmpegVideoEncoder::finished, &loop, &QEventLoop::quit);
+    bool started = false;
+    bool finished = false;
+    QObject::connect(&encoder, &FfmpegVideoEncoder::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
     QObject::connect(&encoder, &FfmpegVideoEncoder::progress, &m_progress,
                      &QProgressDialog::setValue);
     QObject::connect(&m_progress, &QProgressDialog::canceled, &encoder, [&encoder, cancelled] {
@@ -336,9 +341,19 @@ bool MovieExporter::exportVideoFfmpeg(ExportVideoSettings const& settings,
             *cancelled = true;
             encoder.cancel();
         }
+        started = true;
         encoder.start();
     });
     loop.exec();
+    // A loop ended from outside (the application quitting ends every loop)
+    // leaves the encoder at work, its frame thread perhaps waiting for this
+    // one to repaint: the export is cancelled and the encoder waited for
+    // here, where the wait can be answered, not in its destructor.
+    if (started && !finished) {
+        m_progress.cancel();
+        while (!finished)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 
     m_reason = encoder.fileErrorString();
     if (!encoder.succeeded() || m_progress.wasCanceled())

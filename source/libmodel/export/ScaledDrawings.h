@@ -17,9 +17,10 @@ class VisualLayer;
 // last, so that a long export holds few of them at a time.
 //
 // Repainting draws strokes, which only the GUI thread may do: prepare runs
-// there, one frame ahead of the thread that draws the frames from what shown
-// gives. The scene's drawings are read only while preparing; the repainted
-// ones are copies that nothing else reaches.
+// there for each frame just before the thread that draws the frames reads
+// what shown gives. The scene's drawings are read only while preparing (the
+// export's progress dialog keeps the scene's windows from edits meanwhile);
+// the repainted ones are copies that nothing else reaches.
 class ScaledDrawings
 {
 public:

@@ -273,10 +273,10 @@ void OffscreenRenderer::initializeInBackground(const QSize& frameSize)
             d->program->moveToThread(home);
     });
     d->context->moveToThread(d->starting);
-    // Only when the GUI thread leaves it the processor: the window it
-    // builds meanwhile comes first, and whoever needs the renderer waits
-    // for it anyway.
-    d->starting->start(QThread::IdlePriority);
+    // At the GUI thread's own priority: the GUI thread waits for it at the
+    // first stroke or scene opened, and a thread of the idle class would get
+    // next to nothing of a machine busy with other work meanwhile.
+    d->starting->start();
 }
 
 void OffscreenRenderer::awaitStart() const

@@ -372,7 +372,6 @@ void CompoundStroke::pushDown()
     d->children.clear();
     d->children.push_back(std::move(inner));
     d->bounds = QRect();
-    d->childrenBounds = QRect();
     d->cutPath = QPainterPath();
     d->boundingPath = QPainterPath();
     d->transform = QTransform();

@@ -12,7 +12,9 @@
 #include "strokes/BitmapStroke.h"
 #include "tools/PenTool.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -187,6 +189,15 @@ QByteArray fileBytes(QString const& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// What stands at the movie's name before an export that must keep it.
+QByteArray const earlierMovie("the movie of yesterday");
+
+bool writeEarlierMovie(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(earlierMovie) == earlierMovie.size();
+}
+
 QStringList folderContents(QString const& dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -211,6 +222,8 @@ private slots:
     void cancelKeepsAnEarlierFile();
     void failureKeepsAnEarlierFileAndSaysSo_data();
     void failureKeepsAnEarlierFileAndSaysSo();
+    // Ends every event loop of the run for good: last.
+    void quittingDuringAnEnlargedExportStopsIt();
 };
 
 void TestSceneExportVideo::exports_data()
@@ -470,12 +483,7 @@ void TestSceneExportVideo::cancelKeepsAnEarlierFile()
     QString const name = format == ExportVideoSettings::GIF ? QStringLiteral("clip.gif")
                                                             : QStringLiteral("clip.mp4");
     QString const path = QDir(dir.path()).filePath(name);
-    QByteArray const earlier("the movie of yesterday");
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(earlier);
-    }
+    QVERIFY(writeEarlierMovie(path));
     Prompts prompts;
     QProgressDialog progress;
     QTimer::singleShot(300, &progress, &QProgressDialog::cancel);
@@ -484,7 +492,7 @@ void TestSceneExportVideo::cancelKeepsAnEarlierFile()
 
     QVERIFY(progress.wasCanceled());
     QVERIFY(prompts.requests.isEmpty());
-    QCOMPARE(fileBytes(path), earlier);
+    QCOMPARE(fileBytes(path), earlierMovie);
     QCOMPARE(folderContents(dir.path()), QStringList{name});
 }
 
@@ -503,12 +511,7 @@ void TestSceneExportVideo::failureKeepsAnEarlierFileAndSaysSo()
     ExportScene fixture;
     QTemporaryDir dir;
     QString const path = QDir(dir.path()).filePath(name);
-    QByteArray const earlier("the movie of yesterday");
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(earlier);
-    }
+    QVERIFY(writeEarlierMovie(path));
     Prompts prompts;
     QProgressDialog progress;
     fixture.rich.scene.exportVideo(
@@ -519,7 +522,35 @@ void TestSceneExportVideo::failureKeepsAnEarlierFileAndSaysSo()
     QCOMPARE(prompts.requests[0].title, QStringLiteral("Export failed"));
     QVERIFY2(prompts.requests[0].text.contains(QDir::toNativeSeparators(path)),
              qPrintable(prompts.requests[0].text));
-    QCOMPARE(fileBytes(path), earlier);
+    QCOMPARE(fileBytes(path), earlierMovie);
+    QCOMPARE(folderContents(dir.path()), QStringList{name});
+}
+
+// Quitting the application ends every event loop, the export's too, while
+// the encoder's frame thread may be waiting for the GUI thread to repaint a
+// drawing: the export stops as a cancel does instead of hanging.
+void TestSceneExportVideo::quittingDuringAnEnlargedExportStopsIt()
+{
+    CloneScene fixture;
+    QTemporaryDir dir;
+    QString const name = QStringLiteral("clip.mp4");
+    QString const path = QDir(dir.path()).filePath(name);
+    QVERIFY(writeEarlierMovie(path));
+    Prompts prompts;
+    QProgressDialog progress;
+    // Once the first frame is encoded, before the export can have ended.
+    auto* const bar = progress.findChild<QProgressBar*>();
+    QVERIFY(bar);
+    QObject::connect(bar, &QProgressBar::valueChanged, &progress, [](int value) {
+        if (value >= 1)
+            QCoreApplication::exit(0);
+    });
+    fixture.scene.exportVideo(settingsFor(ExportVideoSettings::MP4, dir.path(), name, 200),
+                              progress);
+
+    QVERIFY(progress.wasCanceled());
+    QVERIFY(prompts.requests.isEmpty());
+    QCOMPARE(fileBytes(path), earlierMovie);
     QCOMPARE(folderContents(dir.path()), QStringList{name});
 }
 
